@@ -1,0 +1,15 @@
+#include "kivo/GateKeeper.h"
+
+namespace KivoUnit {
+
+int GateKeeper::inc() {
+  wxCriticalSectionLocker lock(m_Lock);
+  return ++m_Counter;
+}
+
+int GateKeeper::dec() {
+  wxCriticalSectionLocker lock(m_Lock);
+  return --m_Counter;
+}
+
+}  // namespace KivoUnit

@@ -1,0 +1,7 @@
+#include "kivo/Version.h"
+
+namespace KivoUnit {
+
+const char* LibraryVersion() { return KIVO_VERSION; }
+
+}  // namespace KivoUnit
