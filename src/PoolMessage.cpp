@@ -4,9 +4,9 @@
 
 #include <wx/datetime.h>
 #include <wx/thread.h>
-#include <wx/utils.h>
 
 #include "kivo/Tracer.h"
+#include "platform/ProcessId.h"
 
 namespace KivoUnit {
 namespace {
@@ -45,7 +45,7 @@ PoolMessage::PoolMessage(const wxString& text, int messageLevel, const char* sou
     : level(messageLevel),
       line(sourceLine),
       threadId(static_cast<unsigned long>(wxThread::GetCurrentId())),
-      processId(static_cast<unsigned long>(wxGetProcessId())),
+      processId(platform::currentProcessId()),
       time(when),
       message(text),
       file(fromUtf8OrEmpty(sourceFile)),

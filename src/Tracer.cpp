@@ -2,16 +2,16 @@
 
 #include <cstdio>
 #include <ctime>
-#include <new>
+#include <utility>
 
 #include <wx/datetime.h>
 #include <wx/thread.h>
-#include <wx/utils.h>
 
 #include "kivo/Application.h"
 #include "kivo/GateKeeper.h"
 #include "kivo/LogListener.h"
 #include "platform/DebugOutput.h"
+#include "platform/ProcessId.h"
 
 namespace KivoUnit {
 namespace {
@@ -55,11 +55,15 @@ Tracer::Tracer() : m_Listener(nullptr) {}
 void Tracer::Log(int level, const wxString& message, unsigned int line, const char* file,
                  const char* function) {
   if (!isOkLevel(level)) return;
-  Log(PoolMessage(message, level, file, line, function, static_cast<long>(::time(nullptr))));
+  deliver(PoolMessage(message, level, file, line, function, static_cast<long>(::time(nullptr))));
 }
 
 void Tracer::Log(const PoolMessage& message) {
   if (!isOkLevel(message.level)) return;
+  deliver(PoolMessage(message));  // copied before the lock is taken
+}
+
+void Tracer::deliver(PoolMessage&& message) {
   wxCriticalSectionLocker lock(tracerLock());
   if (platform::DebugOutput::isEnabled()) {
     platform::DebugOutput::write(Application::getApp().getName() + wxS(": ") +
@@ -67,9 +71,9 @@ void Tracer::Log(const PoolMessage& message) {
   }
   GateKeeper::Entry entry(tracerGate());
   if (!entry.isOutermost()) return;  // a listener logging from inside onLog
-  m_Queue.push_back(message);
+  m_Queue.push_back(std::move(message));
   while (m_Queue.size() > MaxQueuedMessages) m_Queue.pop_front();
-  if (m_Listener) m_Listener->onLog(message);
+  if (m_Listener) m_Listener->onLog(m_Queue.back());
 }
 
 void Tracer::setListener(LogListener* listener) {
@@ -108,7 +112,7 @@ void Tracer::Trace(unsigned int line, const char* file, const char* function,
   if (Application::getApp().getLogLevel() <= AppLogMessages) return;
   const wxString text = wxString::Format(
       wxS("\nTRACE[%s] PT[%lu:%lu] @[%u %s %s]\n%s"), wxDateTime::Now().Format(wxS("%H:%M:%S")),
-      static_cast<unsigned long>(wxGetProcessId()),
+      platform::currentProcessId(),
       static_cast<unsigned long>(wxThread::GetCurrentId()), line,
       wxString::FromUTF8(file ? file : ""), wxString::FromUTF8(function ? function : ""),
       message);

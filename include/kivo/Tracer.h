@@ -42,6 +42,9 @@ class KIVO_API Tracer {
              const wxString& message);
 
  private:
+  // Takes the filtered message into the queue and hands it to the listener.
+  void deliver(PoolMessage&& message);
+
   LogListener* m_Listener;
   std::deque<PoolMessage> m_Queue;
 };

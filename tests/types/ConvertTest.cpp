@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include <wx/datetime.h>
+
+#include "kivo/Convert.h"
+#include "kivo/Indent.h"
+
+using KivoUnit::Convert;
+
+TEST(Convert, IntegerTextsFallBackOnlyWhenEmpty) {
+  EXPECT_EQ(Convert::StringToInteger(wxS(""), 7), 7);
+  EXPECT_EQ(Convert::StringToInteger(wxS("x"), 7), 0);
+  EXPECT_EQ(Convert::StringToInteger(wxS(" 42 "), 7), 42);
+  EXPECT_EQ(Convert::StringToInteger(wxS("12abc"), 7), 12);
+  EXPECT_EQ(Convert::StringToInteger(wxS("-17"), 7), -17);
+  EXPECT_EQ(Convert::StringToInteger(wxS("99999999999999999999"), 0), INT_MAX);
+  EXPECT_EQ(Convert::StringToInteger(wxS("-99999999999"), 0), INT_MIN);
+
+  EXPECT_EQ(Convert::StringToUint(wxS(""), 5u), 5u);
+  EXPECT_EQ(Convert::StringToUint(wxS("abc"), 5u), 0u);
+  EXPECT_EQ(Convert::StringToUint(wxS(" 4000000000x"), 5u), 4000000000u);
+  EXPECT_EQ(Convert::StringToUint(wxS("-1"), 5u), UINT_MAX);
+  EXPECT_EQ(Convert::StringToUint(wxS("-5"), 5u), UINT_MAX - 4u);
+  EXPECT_EQ(Convert::StringToUint(wxS("5000000000"), 5u), UINT_MAX);
+
+  EXPECT_EQ(Convert::IntegerToString(-3), wxS("-3"));
+  EXPECT_EQ(Convert::UintToString(4000000000u), wxS("4000000000"));
+}
+
+TEST(Convert, DoubleTextsIgnoreTheProcessLocale) {
+  EXPECT_EQ(Convert::StringToDouble(wxS(""), 1.5), 1.5);
+  EXPECT_EQ(Convert::StringToDouble(wxS("abc"), 1.5), 1.5);
+  EXPECT_EQ(Convert::StringToDouble(wxS("2.25kg"), 1.5), 2.25);
+  EXPECT_EQ(Convert::StringToDouble(wxS(" -0.5"), 1.5), -0.5);
+
+  EXPECT_EQ(Convert::DoubleToString(-0.0001, 2, true), wxS("0.00"));
+  EXPECT_EQ(Convert::DoubleToString(-0.0001, 2, false), wxS("-0.00"));
+  EXPECT_EQ(Convert::DoubleToString(3.14159, 0, true), wxS("3.141590"));
+  EXPECT_EQ(Convert::DoubleToString(2.5, 3, false), wxS("2.500"));
+  EXPECT_EQ(Convert::DoubleToString(-1.25, 1, true), wxS("-1.2"));
+}
+
+TEST(Convert, BooleanTexts) {
+  EXPECT_TRUE(Convert::StringToBoolean(wxS("TRUE"), false));
+  EXPECT_FALSE(Convert::StringToBoolean(wxS("False"), true));
+  EXPECT_TRUE(Convert::StringToBoolean(wxS("yes"), true));
+  EXPECT_FALSE(Convert::StringToBoolean(wxS(""), false));
+  EXPECT_EQ(Convert::BooleanToString(true), wxS("true"));
+  EXPECT_EQ(Convert::BooleanToString(false), wxS("false"));
+}
+
+TEST(Convert, RoundSendsHalvesAwayFromZero) {
+  EXPECT_EQ(Convert::Round(2.5, 0), 3.0);
+  EXPECT_EQ(Convert::Round(-2.5, 0), -3.0);
+  EXPECT_DOUBLE_EQ(Convert::Round(-1.25, 1), -1.3);
+  EXPECT_EQ(Convert::Round(0.0, 3), 0.0);
+  EXPECT_DOUBLE_EQ(Convert::Round(1.005, 2), 1.0);
+  EXPECT_DOUBLE_EQ(Convert::Round(1.2345, 3), 1.235);
+}
+
+TEST(Convert, BytesInHumanFormThresholds) {
+  EXPECT_EQ(Convert::BytesInHumanForm(0), wxS("0 B"));
+  EXPECT_EQ(Convert::BytesInHumanForm(900), wxS("900 B"));
+  EXPECT_EQ(Convert::BytesInHumanForm(901), wxS("0.9 kB"));
+  EXPECT_EQ(Convert::BytesInHumanForm(900000), wxS("900.0 kB"));
+  EXPECT_EQ(Convert::BytesInHumanForm(900001), wxS("0.9 MB"));
+  EXPECT_EQ(Convert::BytesInHumanForm(1500000), wxS("1.5 MB"));
+  EXPECT_EQ(Convert::BytesInHumanForm(wxLongLong(2000000000)), wxS("2.0 GB"));
+  EXPECT_EQ(Convert::BytesInHumanForm(wxLongLong(5000000000000LL)), wxS("5000.0 GB"));
+}
+
+TEST(Convert, DateTextsRoundTripToTheMillisecond) {
+  wxDateTime t(20, wxDateTime::Jan, 2015, 14, 3, 7, 42);
+  const wxString text = Convert::DateTimeToString(t);
+  EXPECT_TRUE(text.StartsWith(wxS("2015-01-20T14:03:07.042"))) << text;
+  const wxString offset = text.Mid(23);
+  ASSERT_EQ(offset.length(), 6u) << text;
+  EXPECT_TRUE(offset[0] == wxS('+') || offset[0] == wxS('-'));
+  EXPECT_EQ(offset[3], wxS(':'));
+
+  const wxDateTime back = Convert::StringToDateTime(text);
+  ASSERT_TRUE(back.IsValid());
+  EXPECT_EQ(back, t);
+  EXPECT_EQ(back.GetMillisecond(), 42);
+
+  const wxDateTime now = wxDateTime::UNow();
+  EXPECT_EQ(Convert::StringToDateTime(Convert::DateTimeToString(now)), now);
+
+  EXPECT_FALSE(Convert::StringToDateTime(wxS("not a date")).IsValid());
+  EXPECT_FALSE(Convert::StringToDateTime(wxS("")).IsValid());
+}
+
+TEST(Convert, TickCountIsMillisecondsSinceTheEpoch) {
+  const long long before = static_cast<long long>(wxDateTime::Now().GetTicks()) * 1000;
+  const long long ticks = Convert::GetTickCount();
+  const long long after = static_cast<long long>(wxDateTime::Now().GetTicks()) * 1000 + 1000;
+  EXPECT_GE(ticks, before);
+  EXPECT_LE(ticks, after);
+}
+
+TEST(Convert, Utf8Conversions) {
+  const wxString wide = wxString::FromUTF8("gr\xC3\xBC\xC3\x9F \xE2\x82\xAC");
+  const std::string narrow = Convert::StringToSTD(wide);
+  EXPECT_EQ(narrow, "gr\xC3\xBC\xC3\x9F \xE2\x82\xAC");
+  EXPECT_EQ(Convert::StringToWX(narrow), wide);
+  EXPECT_EQ(Convert::StringToWX(narrow.c_str()), wide);
+  EXPECT_EQ(Convert::StringToWX(static_cast<const char*>(nullptr)), wxS(""));
+  EXPECT_EQ(Convert::StringToWX("\xFF\xFE bad"), wxS(""));
+  EXPECT_EQ(Convert::StringToWX(static_cast<const wchar_t*>(nullptr)), wxS(""));
+  EXPECT_EQ(Convert::StringToSTD(static_cast<const wchar_t*>(nullptr)), "");
+  EXPECT_EQ(Convert::StringToSTD(L"\u00e9"), "\xC3\xA9");
+}
+
+TEST(Convert, TextCleaners) {
+  EXPECT_EQ(Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphabets), wxS("abc"));
+  EXPECT_EQ(Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphaNumerics), wxS("abc1"));
+  EXPECT_EQ(Convert::ToValidString(wxS("abc"), wxS("")), wxS(""));
+
+  EXPECT_EQ(Convert::SaferFilename(wxS("a:b?.")), wxS("a_b_"));
+  EXPECT_EQ(Convert::SaferFilename(wxS("...")), wxS(""));
+  EXPECT_EQ(Convert::SaferFilename(wxS("\\/:*?\"<>|")), wxS("_________"));
+  EXPECT_EQ(Convert::SaferFilename(wxS("name . ")), wxS("name"));
+  const wxString longName = wxString(wxS('x'), 259) + wxS("/") + wxString(wxS('y'), 40);
+  EXPECT_EQ(Convert::SaferFilename(longName), wxString(wxS('x'), 259) + wxS("_"));
+}
+
+TEST(Convert, UriEscaping) {
+  EXPECT_EQ(Convert::encodeURI(wxS("a b")), wxS("a%20b"));
+  EXPECT_EQ(Convert::encodeURI(wxS("\t")), wxS("%09"));
+  EXPECT_EQ(Convert::encodeURI(wxString::FromUTF8("\xC3\xA9")), wxS("%C3%A9"));
+  EXPECT_EQ(Convert::decodeURI(wxS("a%20b")), wxS("a b"));
+  EXPECT_EQ(Convert::decodeURI(wxS("100%")), wxS("100%"));
+  EXPECT_EQ(Convert::decodeURI(wxS("%4")), wxS("%4"));
+  EXPECT_EQ(Convert::decodeURI(wxS("%zz")), wxS("%zz"));
+  EXPECT_EQ(Convert::decodeURI(wxS("%c3%a9")), wxString::FromUTF8("\xC3\xA9"));
+  const wxString mixed = wxString::FromUTF8("x/y?z=1&\xE2\x82\xAC");
+  EXPECT_EQ(Convert::decodeURI(Convert::encodeURI(mixed)), mixed);
+}
+
+TEST(Indent, LinesAndLevels) {
+  const KivoUnit::Indent indent(wxS(""), wxS("  "), wxS("\n"));
+  EXPECT_EQ(indent.it(wxS("x"), 2), wxS("    x\n"));
+  EXPECT_EQ(indent[0], wxS(""));
+  EXPECT_EQ(indent[-3], wxS(""));
+  EXPECT_EQ(indent.Level(1).Level(1).getPrefix(), wxS("    "));
+  EXPECT_EQ(indent.Level(1).it(wxS("y"), 1), wxS("    y\n"));
+  const KivoUnit::Indent defaults;
+  EXPECT_EQ(defaults.it(wxS("z"), 1), wxS(" z\n"));
+}
