@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include <wx/datetime.h>
@@ -149,4 +151,23 @@ TEST(Indent, LinesAndLevels) {
   EXPECT_EQ(indent.Level(1).it(wxS("y"), 1), wxS("    y\n"));
   const KivoUnit::Indent defaults;
   EXPECT_EQ(defaults.it(wxS("z"), 1), wxS(" z\n"));
+}
+
+TEST(Convert, DateTextsCarryTheStandardOffsetOfTheZone) {
+  // A zone with a half-hour offset and no daylight saving, given as a POSIX rule so
+  // that no time-zone database is needed.
+  const char* previous = std::getenv("TZ");
+  const std::string saved = previous ? previous : "";
+  setenv("TZ", "XST+3:30", 1);
+  tzset();
+  const wxDateTime t(1, wxDateTime::Jul, 2020, 23, 59, 59, 999);
+  const wxString text = Convert::DateTimeToString(t);
+  EXPECT_EQ(text, wxS("2020-07-01T23:59:59.999-03:30"));
+  EXPECT_EQ(Convert::StringToDateTime(text), t);
+  if (previous) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
 }
