@@ -13,6 +13,9 @@
 
 #include <wx/datetime.h>
 
+#include "kivo/KivoElement.h"
+#include "kivo/Tracer.h"
+
 namespace KivoUnit {
 
 const wxString Convert::ValidUpperAlphabets = wxS("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
@@ -200,6 +203,14 @@ wxString Convert::StringToWX(const wxString& text) { return text; }
 
 wxString Convert::StringToWX(const std::string& text) {
   return wxString::FromUTF8(text.data(), text.size());
+}
+
+std::string Convert::ToValidUTF8(const char* text) {
+  if (!KivoElement::is_utf8(text) || !KivoElement::is_valid_utf8(text)) {
+    Tracer::getSingleton()->Log(4, wxString::Format(wxS("Non-UTF8(%s)"), StringToWX(text)),
+                                __LINE__, "include/kivo/KivoTypes", "ToValidUTF8");
+  }
+  return std::string(text);
 }
 
 wxString Convert::ToValidString(wxString text, const wxString& allowed) {

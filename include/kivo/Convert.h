@@ -50,6 +50,8 @@ class KIVO_API Convert {
   static wxString StringToWX(const wchar_t* text);
   static wxString StringToWX(const wxString& text);
   static wxString StringToWX(const std::string& text);
+  // Reports text that is not UTF-8 and returns its bytes unchanged; `text` must not be null.
+  static std::string ToValidUTF8(const char* text);
 
   static wxString ToValidString(wxString text, const wxString& allowed);
   static wxString SaferFilename(const wxString& name);

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include "kivo/KivoExport.h"
+
+class TiXmlDocument;
+class TiXmlElement;
+class TiXmlNode;
+
+namespace KivoUnit {
+
+class Indent;
+
+// The bottom of every tree object: ties it to the document it loads and owns, and to
+// the document its element lives in. The static helpers read and write attributes,
+// text children and combined values of any element; all text crosses as UTF-8.
+class KIVO_API KivoXML {
+ public:
+  explicit KivoXML(TiXmlDocument* sourceDocument);
+  KivoXML(const KivoXML&) = delete;
+  KivoXML& operator=(const KivoXML&) = delete;
+
+  virtual bool Read(TiXmlElement* element) = 0;
+  virtual bool Write(TiXmlElement* element) = 0;
+  virtual ~KivoXML();
+  // The parse error of the own document, "" when there is none.
+  virtual wxString GetXmlError() const;
+  // Replaces the own document by the parsed file; on success it becomes the source.
+  virtual bool Load(const wxString& filename);
+  virtual bool Save();
+  // The fixed error document that report operations answer with.
+  virtual wxString xmlException(const wxString& message) const;
+  virtual wxString DocToXML(const Indent& indent) const;
+
+  // The own document, created empty on first use.
+  TiXmlDocument* getDocument();
+  TiXmlDocument* getSourceDocument() const { return m_SourceDocument; }
+  // Borrowed: the object never frees the source document.
+  void setSourceDocument(TiXmlDocument* document) { m_SourceDocument = document; }
+  // Full, normalised path of the last file given to Load.
+  const wxString& getFilename() const { return m_Filename; }
+  // "xml" followed by the marker of every constructor in the chain.
+  const wxString& getClassTag() const { return m_ClassTag; }
+
+  static wxString SafeXML(const wxString& text);
+  static wxString GetValue(const TiXmlElement* element);
+  static void SetValue(TiXmlElement* element, const wxString& value);
+  static bool HasAttr(const TiXmlElement* element, const wxString& name);
+  static wxString GetAttr(const TiXmlElement* element, const wxString& name, const wxString& def);
+  static void SetAttr(TiXmlElement* element, const wxString& name, const wxString& value);
+  static bool GetBoolAttr(const TiXmlElement* element, const wxString& name, bool def);
+  static void SetBoolAttr(TiXmlElement* element, const wxString& name, bool value);
+  static int GetIntAttr(const TiXmlElement* element, const wxString& name, int def);
+  static void SetIntAttr(TiXmlElement* element, const wxString& name, int value);
+  static double GetDoubleAttr(const TiXmlElement* element, const wxString& name, double def);
+  static void SetDoubleAttr(TiXmlElement* element, const wxString& name, double value);
+  static wxString GetChild(const TiXmlElement* element, const wxString& name, const wxString& def);
+  static void SetChild(TiXmlElement* element, const wxString& name, const wxString& value);
+  // The attribute value followed by the child text; a value equal to `def` counts as absent.
+  static wxString GetCombined(const TiXmlElement* element, const wxString& name,
+                              const wxString& def);
+  // Multi-line values go to a child element, others to the attribute; "" removes the attribute.
+  static void SetCombined(TiXmlElement* element, const wxString& name, const wxString& value);
+  // Pattern match where any character of `wildcard` stands for any run of text.
+  static bool WildSearch(const wxString& text, const wxString& pattern, const wxString& wildcard);
+  // Case-insensitive: true when `pattern` (with "*") matches an item of the comma list.
+  static bool CommaSearch(const wxString& list, const wxString& pattern);
+
+ protected:
+  void appendClassTag(const wxString& marker) { m_ClassTag += marker; }
+  // `node` printed by TinyXML with `indentUnit` per level and "\n" line breaks.
+  static wxString PrintXML(const TiXmlNode& node, const wxString& indentUnit);
+
+ private:
+  TiXmlDocument* m_Document;
+  wxString m_Filename;
+  TiXmlDocument* m_SourceDocument;
+  wxString m_ClassTag;
+};
+
+}  // namespace KivoUnit

@@ -1,0 +1,94 @@
+#include "kivo/xml/KivoXML.h"
+
+#include <tinyxml.h>
+
+#include <wx/filename.h>
+
+#include "Report.h"
+#include "kivo/Indent.h"
+
+namespace KivoUnit {
+
+namespace {
+
+constexpr const char* kSourcePath = "include/kivo/xml/KivoXML";
+
+// Every normalisation but case folding, so the logged path keeps the user's spelling.
+constexpr int kNormalisation = wxPATH_NORM_ENV_VARS | wxPATH_NORM_DOTS | wxPATH_NORM_TILDE |
+                               wxPATH_NORM_ABSOLUTE | wxPATH_NORM_LONG | wxPATH_NORM_SHORTCUT;
+
+}  // namespace
+
+wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
+  TiXmlPrinter printer;
+  printer.SetIndent(indentUnit.utf8_str());
+  printer.SetLineBreak("\n");
+  node.Accept(&printer);
+  return wxString::FromUTF8(printer.CStr(), printer.Size());
+}
+
+KivoXML::KivoXML(TiXmlDocument* sourceDocument)
+    : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(wxS("xml")) {}
+
+KivoXML::~KivoXML() { delete m_Document; }
+
+TiXmlDocument* KivoXML::getDocument() {
+  if (m_Document == nullptr) m_Document = new TiXmlDocument();
+  return m_Document;
+}
+
+wxString KivoXML::GetXmlError() const {
+  if (m_Document == nullptr || !m_Document->Error()) return wxString();
+  // TinyXML counts from 1 but reports 0 when it has no location (an empty document):
+  // such errors sit at the very start.
+  const int row = m_Document->ErrorRow() > 0 ? m_Document->ErrorRow() : 1;
+  const int column = m_Document->ErrorCol() > 0 ? m_Document->ErrorCol() : 1;
+  return wxString::Format(wxS("Error #%i [line %i:%i] in xml document '%s': '%s'"),
+                          m_Document->ErrorId(), row, column,
+                          wxString::FromUTF8(m_Document->Value()),
+                          wxString::FromUTF8(m_Document->ErrorDesc()));
+}
+
+bool KivoXML::Load(const wxString& filename) {
+  m_SourceDocument = nullptr;
+  delete m_Document;
+  m_Document = nullptr;
+
+  wxFileName name(filename, wxPATH_NATIVE);
+  // An empty name would otherwise normalise to the working directory.
+  const bool valid = name.IsOk() && name.Normalize(kNormalisation) && name.IsOk();
+  m_Filename = name.GetFullPath();
+  if (!valid || !name.FileExists()) {
+    return KIVO_FAIL(false, LevelError, wxString::Format(wxS("File '%s' does not exist!"), m_Filename));
+  }
+  if (!getDocument()->LoadFile(m_Filename.utf8_str())) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("Loading file '%s' failed"), m_Filename) + wxS("\n") +
+                         GetXmlError());
+  }
+  m_SourceDocument = m_Document;
+  return true;
+}
+
+bool KivoXML::Save() { return m_SourceDocument != nullptr && m_SourceDocument->SaveFile(); }
+
+wxString KivoXML::xmlException(const wxString& message) const {
+  return wxS("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n"
+             "<exception>\n"
+             "\t<message>\n"
+             "\t\t") +
+         message +
+         wxS("\n"
+             "\t</message>\n"
+             "</exception>\n");
+}
+
+wxString KivoXML::DocToXML(const Indent& indent) const {
+  if (m_SourceDocument == nullptr) {
+    return xmlException(
+        wxString::Format(wxS("No XML document association found! Filename '%s'"), m_Filename));
+  }
+  return PrintXML(*m_SourceDocument, indent.getUnit());
+}
+
+}  // namespace KivoUnit
