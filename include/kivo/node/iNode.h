@@ -1,0 +1,185 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "kivo/KivoElement.h"
+#include "kivo/KivoExport.h"
+
+class wxCriticalSection;
+class TiXmlElement;
+
+namespace KivoUnit {
+
+class iNodeFactory;
+class iNodeListener;
+class KivoBase;
+class UpdateEvent;
+
+using NodeList = std::vector<class iNode*>;
+// Construction id to full path, newest first.
+using NodesByReverseConstructionId = std::map<unsigned int, wxString, std::greater<unsigned int>>;
+
+// A node of the process-wide tree: an XML-tied element with a parent, ordered
+// children, listeners, and paths by which it is found.
+//
+// A node owns its children: removing or destroying it destroys them, through the
+// base's DestroyNode and the factory that made each one. Child entries may be
+// empty after a child detached itself (eraseChildNode); every walk skips them.
+class KIVO_API iNode : public KivoElement {
+ public:
+  enum SortOrder { SortAscending, SortDescending };
+
+  // Records `parent` without entering the node in its child list; factories pass null
+  // and attach with AppendChild.
+  iNode(iNode* parent, const wxString& element);
+  ~iNode() override;
+
+  // Element descriptors and attributes with the tree's clash handling and notifications.
+  void setName(const wxString& name) override;
+  void setLabel(const wxString& label) override;
+  void setAttribute(const wxString& name, const wxString& value) override;
+
+  // Life and updating.
+  virtual void destroy();
+  virtual iNodeFactory* getCreator() const;
+  virtual void setCreator(iNodeFactory* creator);
+  virtual void AutoUpdate(double elapsed);
+  virtual bool Update(bool recursive);
+  virtual bool Update(UpdateEvent& event);
+
+  // Children and identity.
+  virtual NodeList& getChildren();
+  virtual const NodeList& getChildren() const;
+  virtual bool hasChildren() const;
+  virtual wxString About() const;
+  virtual bool Init();
+  virtual bool isInitialized() const;
+  virtual bool isReadOnly() const;
+  virtual void setReadOnly(bool readOnly);
+
+  // Commands and messages.
+  virtual wxString Execute(const wxString& command, const wxString& params);
+  virtual bool CanExecute(const wxString& command);
+  virtual void Log(const wxString& message) const;
+  virtual void Debug(const wxString& message) const;
+  virtual void Warning(const wxString& message) const;
+  virtual void Error(const wxString& message) const;
+  virtual void FatalError(const wxString& message) const;
+  virtual void Log(const wxString& a, const wxString& b);
+
+  // Navigation; the lower-case forms forward to the capitalised ones.
+  virtual iNode* getParent() const;
+  virtual iNode* getRoot();
+  virtual KivoBase* getBase();
+  virtual iNode* getChild(const wxString& name) const;
+  virtual bool hasChild(const wxString& name) const;
+  virtual bool hasChildNode(const iNode* child) const;
+  virtual bool eraseChildNode(const iNode* child);
+  virtual iNode* GetParent() const;
+  virtual iNode* GetRoot();
+  virtual KivoBase* GetBase();
+  // By stored name, encoded name or label, whichever matches a child first.
+  virtual iNode* GetChild(const wxString& name) const;
+  virtual bool HasChild(const wxString& name) const;
+
+  // Structure.
+  virtual bool AppendChild(iNode* child, iNode* parent, bool makeTie);
+  virtual void AppendChildNode(iNode* child, bool makeTie);
+  virtual bool append(iNode* child);
+  virtual iNode* getFirstChild() const;
+  virtual iNode* getFirstChildElement(const wxString& element) const;
+  virtual void DestroyChild(iNode* child);
+  virtual void RemoveChild(iNode* child);
+  virtual void RemoveChild(const wxString& name);
+  virtual void RemoveAllChildren();
+  virtual iNode* CreateChild(const wxString& name, const wxString& type, const wxString& label,
+                             bool makeTie);
+
+  // Drops and destroys children whose names begin with "-".
+  virtual bool CleanUp();
+
+  // Paths.
+  virtual wxString GetPath() const;
+  virtual wxString GetPathName() const;
+  virtual wxString GetFullPath() const;
+  virtual iNode* Search(const wxString& path);
+  virtual iNode* SearchOrCreate(const wxString& path, const wxString& type,
+                                const wxString& pathType);
+  virtual iNode* SearchOrCreate(bool& created, const wxString& path, const wxString& type,
+                                const wxString& pathType);
+  virtual wxString ParseName(const wxString& path) const;
+  virtual wxString ParsePathName(const wxString& path) const;
+  virtual wxString ParseParams(const wxString& path) const;
+  virtual wxString ParsePath(const wxString& path) const;
+  virtual wxString Normalize(const wxString& path, const iNode* relativeTo) const;
+
+  // Listeners and naming.
+  virtual void RegisterListener(iNodeListener* listener);
+  virtual void RemoveListener(iNodeListener* listener);
+  virtual wxString setAutoName(const wxString& name);
+  virtual void getChildrenSortedByReverseConstructionId(NodesByReverseConstructionId& out) const;
+  virtual unsigned int getConstructionId() const;
+  virtual iNode* getThis();
+  // Makes `name` and `label` unique among the children; returns the suffix added.
+  virtual wxString generateChildName(wxString& name, wxString& label);
+  virtual wxString parsePathRecursive(const wxString& path);
+  virtual wxString parsePathWithAttributes(const wxString& path);
+
+  // Ordering.
+  virtual bool swapChildren(iNode* a, iNode* b);
+  virtual bool swapChildren(const wxString& nameA, const wxString& nameB);
+  virtual bool sortChildrenByAttribute(const wxString& attribute, SortOrder order);
+  virtual bool sortChildrenByLabel(SortOrder order);
+  virtual void moveChildAfter(iNode* node, iNode* reference);
+  virtual void moveChildBefore(iNode* node, iNode* reference);
+  // Guards the child list during append, swap and move. The first call must not
+  // race with another first call.
+  virtual wxCriticalSection& getNodeLock();
+
+  // Notifications.
+  virtual void ReportShutdown();
+  virtual void OnShutdown();
+  virtual void ReportBeforeSave();
+  virtual void OnBeforeSave();
+
+  const std::vector<iNodeListener*>& getListeners() const { return m_Listeners; }
+  double getElapsedTime() const { return m_ElapsedTime; }
+
+  static unsigned int s_Constructed;
+  static unsigned int s_Destroyed;
+
+ protected:
+  void setUpdateEnabled(bool enabled) { m_UpdateEnabled = enabled; }
+  // The base that owns the tree: the root when it is one, else the process's base.
+  KivoBase* owningBase();
+  // "[element:name:label]" for messages.
+  wxString describe() const;
+  void notifyListeners(const std::function<void(iNodeListener*)>& notify) const;
+  void dropEmptyEntries();
+
+  wxString m_IncludeName;
+  wxString m_IncludePath;
+  bool m_AutoUpdateRegistered;
+  unsigned int m_AutoUpdateId;
+
+ private:
+  bool rootIsBase();
+  int indexOf(const iNode* child) const;
+
+  unsigned int m_ConstructionId;
+  iNodeFactory* m_Creator;
+  wxCriticalSection* m_NodeLock;
+  iNode* m_Parent;
+  std::vector<iNodeListener*> m_Listeners;
+  bool m_UpdateEnabled;
+  double m_ElapsedTime;
+  bool m_ReadOnly;
+  bool m_Initialized;
+  NodeList m_Children;
+};
+
+}  // namespace KivoUnit

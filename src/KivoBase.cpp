@@ -1,0 +1,103 @@
+#include "kivo/KivoBase.h"
+
+#include "Report.h"
+
+namespace KivoUnit {
+namespace {
+constexpr const char* kSourcePath = "include/kivo/KivoBase";
+}  // namespace
+
+KivoBase* KivoBase::s_Instance = nullptr;
+
+KivoBase::KivoBase() : iNode(nullptr, wxS("root")), m_Factories(this) {}
+
+KivoBase::~KivoBase() = default;
+
+KivoBase* KivoBase::GetInstance() { return s_Instance; }
+
+KivoBase* KivoBase::GetBase() { return this; }
+
+void KivoBase::Debug(const wxString& message) const { KIVO_REPORT(LevelDebug, message); }
+void KivoBase::Log(const wxString& message) const { KIVO_REPORT(LevelMessage, message); }
+void KivoBase::Warning(const wxString& message) const { KIVO_REPORT(LevelWarning, message); }
+
+void KivoBase::Error(const wxString& message) const {
+  KIVO_REPORT(LevelError, message);
+  storeError(message);
+}
+
+void KivoBase::FatalError(const wxString& message) const {
+  KIVO_REPORT(LevelFatalError, message);
+  storeError(message);
+}
+
+void KivoBase::storeError(const wxString& message) const {
+  wxCriticalSectionLocker lock(m_ErrorLock);
+  m_LastError = message;
+}
+
+wxString KivoBase::GetError() const {
+  wxCriticalSectionLocker lock(m_ErrorLock);
+  return m_LastError;
+}
+
+NodeFactories& KivoBase::GetFactories() { return m_Factories; }
+
+iNode* KivoBase::CreateNode(const wxString& element, TiXmlElement* xml, iNode* parent) {
+  return m_Factories.Create(element, xml, parent);
+}
+
+bool KivoBase::DestroyNode(iNode* node) { return m_Factories.Destroy(node); }
+
+bool KivoBase::Available(const wxString& path) { return Search(path) != nullptr; }
+
+bool KivoBase::GenerateNodePath(const wxString& path, bool makeTie, const wxString& element) {
+  if (path.empty()) return true;
+  const wxString normalized = Normalize(path, nullptr);
+  iNode* node = GetRoot();
+  bool first = true;
+  size_t start = 0;
+  while (start <= normalized.length()) {
+    size_t slash = normalized.find(wxS('/'), start);
+    if (slash == wxString::npos) slash = normalized.length();
+    const wxString piece = normalized.substr(start, slash - start);
+    start = slash + 1;
+    if (piece.empty()) continue;
+    if (first && piece == getName()) {
+      first = false;
+      continue;
+    }
+    first = false;
+    // Stored names are encoded: a piece with a blank must find "my$20node" too,
+    // or a second sibling of the same name would be made.
+    const wxString encoded = encode(piece);
+    iNode* found = nullptr;
+    for (iNode* child : node->getChildren()) {
+      if (child == nullptr) continue;
+      const wxString childName = ParseName(child->getName());
+      if (childName == piece || childName == encoded) {
+        found = child;
+        break;
+      }
+    }
+    if (found != nullptr) {
+      node = found;
+      continue;
+    }
+    iNode* created = CreateNode(element, nullptr, nullptr);
+    if (created == nullptr) return false;
+    created->setName(piece);
+    if (created->getName().empty()) {
+      DestroyNode(created);
+      continue;
+    }
+    if (!node->AppendChild(created, nullptr, makeTie)) {
+      Error(wxString::Format(wxS("Failed to append node '%s'"), piece));
+      return false;
+    }
+    node = created;
+  }
+  return true;
+}
+
+}  // namespace KivoUnit

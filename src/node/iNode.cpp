@@ -1,0 +1,337 @@
+#include "kivo/node/iNode.h"
+
+#include <algorithm>
+
+#include <tinyxml.h>
+#include <wx/thread.h>
+
+#include "Report.h"
+#include "kivo/Convert.h"
+#include "kivo/KivoBase.h"
+#include "kivo/node/iNodeListener.h"
+#include "node/XmlLinks.h"
+
+namespace KivoUnit {
+namespace {
+constexpr const char* kSourcePath = "include/kivo/node/iNode";
+}  // namespace
+
+unsigned int iNode::s_Constructed = 0;
+unsigned int iNode::s_Destroyed = 0;
+
+iNode::iNode(iNode* parent, const wxString& element)
+    : KivoElement(element),
+      m_AutoUpdateRegistered(false),
+      m_AutoUpdateId(0),
+      m_ConstructionId(++s_Constructed),
+      m_Creator(nullptr),
+      m_NodeLock(nullptr),
+      m_Parent(parent),
+      m_UpdateEnabled(false),
+      m_ElapsedTime(0.0),
+      m_ReadOnly(false),
+      m_Initialized(false) {
+  appendClassTag(wxS(".inode"));
+}
+
+iNode::~iNode() {
+  if (!m_Children.empty()) {
+    KIVO_REPORT(LevelWarning, wxS("*** Node not destroyed properly ***"));
+    KIVO_REPORT(LevelWarning, wxString::Format(wxS("Path: '%s'"), GetFullPath()));
+  }
+  ++s_Destroyed;
+  delete m_NodeLock;
+}
+
+wxString iNode::describe() const {
+  return wxString::Format(wxS("[%s:%s:%s]"), getElement(), getName(), getLabel());
+}
+
+void iNode::notifyListeners(const std::function<void(iNodeListener*)>& notify) const {
+  // A listener may unregister itself while being told; walk a copy.
+  const std::vector<iNodeListener*> listeners = m_Listeners;
+  for (iNodeListener* listener : listeners) notify(listener);
+}
+
+KivoBase* iNode::owningBase() {
+  if (KivoBase* base = dynamic_cast<KivoBase*>(GetRoot())) return base;
+  return KivoBase::GetInstance();
+}
+
+bool iNode::rootIsBase() {
+  iNode* root = GetRoot();
+  return root != nullptr && root == static_cast<iNode*>(GetBase());
+}
+
+int iNode::indexOf(const iNode* child) const {
+  const auto found = std::find(m_Children.begin(), m_Children.end(), child);
+  return found == m_Children.end() ? -1 : static_cast<int>(found - m_Children.begin());
+}
+
+void iNode::dropEmptyEntries() {
+  m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), nullptr), m_Children.end());
+}
+
+// --- identity and navigation -------------------------------------------------
+
+iNodeFactory* iNode::getCreator() const { return m_Creator; }
+void iNode::setCreator(iNodeFactory* creator) { m_Creator = creator; }
+unsigned int iNode::getConstructionId() const { return m_ConstructionId; }
+iNode* iNode::getThis() { return this; }
+
+wxString iNode::About() const {
+  return wxS("iNode::About() An abstract interface for nodes\n"
+             "Provides basic implements of operations such as:\n"
+             " - search, append, read, write, execute etc.");
+}
+
+NodeList& iNode::getChildren() { return m_Children; }
+const NodeList& iNode::getChildren() const { return m_Children; }
+bool iNode::hasChildren() const { return !m_Children.empty(); }
+
+iNode* iNode::getParent() const { return GetParent(); }
+iNode* iNode::getRoot() { return GetRoot(); }
+KivoBase* iNode::getBase() { return GetBase(); }
+iNode* iNode::getChild(const wxString& name) const { return GetChild(name); }
+bool iNode::hasChild(const wxString& name) const { return HasChild(name); }
+
+iNode* iNode::GetParent() const { return m_Parent; }
+
+iNode* iNode::GetRoot() {
+  iNode* node = this;
+  while (node->getParent() != nullptr) node = node->getParent();
+  return node;
+}
+
+KivoBase* iNode::GetBase() {
+  return m_Parent != nullptr ? m_Parent->GetBase() : KivoBase::s_Instance;
+}
+
+iNode* iNode::GetChild(const wxString& name) const {
+  const wxString encoded = encode(name);
+  for (iNode* child : m_Children) {
+    if (child == nullptr) continue;
+    const wxString& stored = child->getName();
+    if (stored == name || stored == encoded || child->getLabel() == name) return child;
+  }
+  return nullptr;
+}
+
+bool iNode::HasChild(const wxString& name) const { return GetChild(name) != nullptr; }
+
+bool iNode::hasChildNode(const iNode* child) const { return indexOf(child) >= 0; }
+
+bool iNode::eraseChildNode(const iNode* child) {
+  bool found = false;
+  for (iNode*& entry : m_Children) {
+    if (entry == child) {
+      entry = nullptr;
+      found = true;
+    }
+  }
+  return found;
+}
+
+iNode* iNode::getFirstChild() const { return m_Children.empty() ? nullptr : m_Children.front(); }
+
+iNode* iNode::getFirstChildElement(const wxString& element) const {
+  for (iNode* child : m_Children) {
+    if (child != nullptr && child->getElement() == element) return child;
+  }
+  return nullptr;
+}
+
+void iNode::getChildrenSortedByReverseConstructionId(NodesByReverseConstructionId& out) const {
+  for (const iNode* child : m_Children) {
+    if (child == nullptr) continue;
+    out[child->getConstructionId()] = child->GetFullPath();
+    child->getChildrenSortedByReverseConstructionId(out);
+  }
+}
+
+wxCriticalSection& iNode::getNodeLock() {
+  if (m_NodeLock == nullptr) m_NodeLock = new wxCriticalSection();
+  return *m_NodeLock;
+}
+
+// --- structure ---------------------------------------------------------------
+
+bool iNode::AppendChild(iNode* child, iNode* parent, bool makeTie) {
+  if (parent == nullptr) parent = this;
+  if (child == parent) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("Aborted append to self. Node [%s:%s:%s] @ '%s' is "
+                                          "the same as parent."),
+                                      child->getElement(), child->getName(), child->getLabel(),
+                                      child->GetFullPath()));
+  }
+  if (child == nullptr) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("Aborted append to '%s'. Node null."),
+                                      parent->GetFullPath()));
+  }
+  if (child->getParent() != nullptr) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("Aborted append to '%s'. Node [%s:%s:%s] @ '%s' "
+                                          "already had a parent."),
+                                      parent->GetFullPath(), child->getElement(),
+                                      child->getName(), child->getLabel(), child->GetFullPath()));
+  }
+  if (child->getName().empty()) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("Aborted append to '%s' '%s'. Node [%s:%s:%s] @ '%s' "
+                                          "has no name."),
+                                      parent->getElement(), parent->GetFullPath(),
+                                      child->getElement(), child->getName(), child->getLabel(),
+                                      child->GetFullPath()));
+  }
+  parent->AppendChildNode(child, makeTie);
+  return true;
+}
+
+void iNode::AppendChildNode(iNode* child, bool makeTie) {
+  if (child == nullptr) return;
+  {
+    wxCriticalSectionLocker lock(getNodeLock());
+    if (makeTie && getTie() != nullptr) {
+      const TiXmlElement element(Convert::StringToSTD(child->getElement()));
+      TiXmlNode* inserted = getTie()->InsertEndChild(element);
+      child->setTie(inserted ? inserted->ToElement() : nullptr);
+    }
+    child->m_Parent = this;
+    m_Children.push_back(child);
+  }
+  if (!child->isInitialized() && rootIsBase()) child->Init();
+}
+
+bool iNode::append(iNode* child) {
+  if (child == nullptr || child->getParent() != nullptr) return false;
+  wxString name = child->getName();
+  wxString label = child->getLabel();
+  generateChildName(name, label);
+  child->setName(name);
+  child->setLabel(label);
+  child->writeAttributes();
+  return AppendChild(child, nullptr, false);
+}
+
+iNode* iNode::CreateChild(const wxString& name, const wxString& type, const wxString& label,
+                          bool makeTie) {
+  KivoBase* base = owningBase();
+  if (base == nullptr) return nullptr;
+  iNode* node = base->CreateNode(type, nullptr, nullptr);
+  if (node == nullptr) return nullptr;
+  wxString childName = name;
+  wxString childLabel = label.empty() ? name : label;
+  generateChildName(childName, childLabel);
+  node->setName(childName);
+  node->setLabel(childLabel);
+  AppendChild(node, nullptr, makeTie);
+  return node;
+}
+
+void iNode::DestroyChild(iNode* child) {
+  m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), child), m_Children.end());
+  if (child == nullptr) return;
+  if (KivoBase* base = owningBase()) base->DestroyNode(child);
+}
+
+void iNode::RemoveChild(iNode* child) {
+  if (child == nullptr) return;
+  child->RemoveAllChildren();
+  TiXmlElement* tie = child->getTie();
+  if (tie != nullptr && tie->Parent() != nullptr) {
+    tie->Parent()->RemoveChild(tie);
+    child->setTie(nullptr);
+  }
+  DestroyChild(child);
+}
+
+void iNode::RemoveChild(const wxString& name) {
+  if (HasChild(name)) RemoveChild(GetChild(name));
+}
+
+void iNode::RemoveAllChildren() {
+  while (!m_Children.empty()) {
+    iNode* last = m_Children.back();
+    if (last == nullptr) {
+      m_Children.pop_back();
+    } else {
+      RemoveChild(last);
+    }
+  }
+}
+
+// --- ordering ----------------------------------------------------------------
+
+namespace {
+
+bool siblingsUnder(const TiXmlElement* parent, const TiXmlElement* a, const TiXmlElement* b) {
+  return a->Parent() == parent && b->Parent() == parent;
+}
+
+}  // namespace
+
+bool iNode::swapChildren(iNode* a, iNode* b) {
+  wxCriticalSectionLocker lock(getNodeLock());
+  const int ia = indexOf(a);
+  const int ib = indexOf(b);
+  if (a == nullptr || b == nullptr || ia < 0 || ib < 0) return false;
+  std::swap(m_Children[ia], m_Children[ib]);
+  TiXmlElement* parentTie = getTie();
+  TiXmlElement* tieA = a->getTie();
+  TiXmlElement* tieB = b->getTie();
+  if (parentTie == nullptr || tieA == nullptr || tieB == nullptr) return true;
+  // Exchange the elements' places, not their content, so every tie below stays valid.
+  if (tieA != tieB && siblingsUnder(parentTie, tieA, tieB)) {
+    TiXmlNode* afterB = tieB->NextSibling();
+    XmlLinks::moveBefore(tieB, tieA);
+    if (afterB == tieA) {
+      // b stood right before a: moving b before a already exchanged them.
+    } else if (afterB != nullptr) {
+      XmlLinks::moveBefore(tieA, afterB);
+    } else {
+      XmlLinks::moveAfter(tieA, parentTie->LastChild());
+    }
+  }
+  return a->getTie() != nullptr && b->getTie() != nullptr;
+}
+
+bool iNode::swapChildren(const wxString& nameA, const wxString& nameB) {
+  iNode* a = GetChild(nameA);
+  iNode* b = GetChild(nameB);
+  return a != nullptr && b != nullptr && swapChildren(a, b);
+}
+
+bool iNode::sortChildrenByAttribute(const wxString&, SortOrder) { return false; }
+bool iNode::sortChildrenByLabel(SortOrder) { return false; }
+
+void iNode::moveChildAfter(iNode* node, iNode* reference) {
+  wxCriticalSectionLocker lock(getNodeLock());
+  if (node == nullptr || reference == nullptr || node == reference) return;
+  TiXmlElement* parentTie = getTie();
+  if (parentTie == nullptr || node->getTie() == nullptr || reference->getTie() == nullptr) return;
+  if (indexOf(node) >= 0 && indexOf(reference) >= 0) {
+    m_Children.erase(m_Children.begin() + indexOf(node));
+    m_Children.insert(m_Children.begin() + indexOf(reference) + 1, node);
+  }
+  if (siblingsUnder(parentTie, node->getTie(), reference->getTie())) {
+    XmlLinks::moveAfter(node->getTie(), reference->getTie());
+  }
+}
+
+void iNode::moveChildBefore(iNode* node, iNode* reference) {
+  wxCriticalSectionLocker lock(getNodeLock());
+  if (node == nullptr || reference == nullptr || node == reference) return;
+  if (indexOf(node) >= 0 && indexOf(reference) >= 0) {
+    m_Children.erase(m_Children.begin() + indexOf(node));
+    m_Children.insert(m_Children.begin() + indexOf(reference), node);
+  }
+  TiXmlElement* parentTie = getTie();
+  if (parentTie != nullptr && node->getTie() != nullptr && reference->getTie() != nullptr &&
+      siblingsUnder(parentTie, node->getTie(), reference->getTie())) {
+    XmlLinks::moveBefore(node->getTie(), reference->getTie());
+  }
+}
+
+}  // namespace KivoUnit

@@ -1,0 +1,197 @@
+#include <cstdio>
+
+#include "Report.h"
+#include "kivo/KivoBase.h"
+#include "kivo/UpdateEvent.h"
+#include "kivo/node/iNode.h"
+#include "kivo/node/iNodeListener.h"
+
+namespace KivoUnit {
+namespace {
+
+constexpr const char* kSourcePath = "include/kivo/node/iNode";
+
+void writeLine(std::FILE* stream, const wxString& message) {
+  const wxScopedCharBuffer utf8 = message.utf8_str();
+  std::fprintf(stream, "%s\n", utf8.data());
+  std::fflush(stream);
+}
+
+// The base at the root of `node`'s tree when that is not the node itself.
+const KivoBase* routingBase(const iNode* node) {
+  const iNode* root = node;
+  while (root->getParent() != nullptr) root = root->getParent();
+  return root == node ? nullptr : dynamic_cast<const KivoBase*>(root);
+}
+
+}  // namespace
+
+// --- initialisation and clean-up ---------------------------------------------
+
+bool iNode::Init() {
+  if (!rootIsBase()) return false;
+  CleanUp();
+  for (size_t i = 0; i < getChildren().size(); ++i) {
+    if (iNode* child = getChildren()[i]) child->Init();
+  }
+  m_Initialized = true;
+  return true;
+}
+
+bool iNode::isInitialized() const { return m_Initialized; }
+
+bool iNode::CleanUp() {
+  KivoBase* base = owningBase();
+  NodeList& children = getChildren();
+  for (size_t i = 0; i < children.size();) {
+    iNode* child = children[i];
+    if (child != nullptr && child->getName().StartsWith(wxS("-"))) {
+      children.erase(children.begin() + static_cast<long>(i));
+      if (base != nullptr) base->DestroyNode(child);
+      continue;
+    }
+    if (child != nullptr) child->CleanUp();
+    ++i;
+  }
+  return true;
+}
+
+void iNode::destroy() {
+  notifyListeners([this](iNodeListener* listener) {
+    listener->onDeleted(this);
+    listener->removeNode(this);
+  });
+  m_Listeners.clear();
+  NodeList& children = getChildren();
+  while (!children.empty()) {
+    iNode* last = children.back();
+    if (last == nullptr) {
+      children.pop_back();
+    } else {
+      DestroyChild(last);
+    }
+  }
+  if (iNode* parent = getParent()) {
+    parent->eraseChildNode(this);
+    m_Parent = nullptr;
+  }
+}
+
+// --- updating ----------------------------------------------------------------
+
+void iNode::AutoUpdate(double) {}
+
+bool iNode::Update(bool recursive) {
+  bool result = true;
+  if (recursive) {
+    for (size_t i = 0; i < getChildren().size(); ++i) {
+      iNode* child = getChildren()[i];
+      if (child != nullptr && !child->Update(true)) result = false;
+    }
+  }
+  notifyListeners([this](iNodeListener* listener) { listener->onUpdate(this); });
+  return result;
+}
+
+bool iNode::Update(UpdateEvent& event) {
+  if (!m_UpdateEnabled) return true;
+  m_ElapsedTime += event.getDeltaTime();
+  bool result = true;
+  for (size_t i = 0; i < getChildren().size(); ++i) {
+    iNode* child = getChildren()[i];
+    if (child != nullptr && !child->Update(event)) result = false;
+  }
+  notifyListeners([this](iNodeListener* listener) { listener->onUpdate(this); });
+  return result;
+}
+
+void iNode::ReportShutdown() {
+  for (size_t i = 0; i < getChildren().size(); ++i) {
+    if (iNode* child = getChildren()[i]) child->ReportShutdown();
+  }
+  OnShutdown();
+}
+
+void iNode::OnShutdown() {}
+
+void iNode::ReportBeforeSave() {
+  OnBeforeSave();
+  for (size_t i = 0; i < getChildren().size(); ++i) {
+    if (iNode* child = getChildren()[i]) child->ReportBeforeSave();
+  }
+}
+
+void iNode::OnBeforeSave() {}
+
+// --- read-only ---------------------------------------------------------------
+
+bool iNode::isReadOnly() const {
+  for (const iNode* node = this; node != nullptr; node = node->getParent()) {
+    if (node->m_ReadOnly) return true;
+    // A node that loaded its own document is the edge of read-only inheritance.
+    if (node->getSourceDocument() != nullptr) return false;
+  }
+  return false;
+}
+
+void iNode::setReadOnly(bool readOnly) { m_ReadOnly = readOnly; }
+
+// --- commands and messages ---------------------------------------------------
+
+wxString iNode::Execute(const wxString& command, const wxString& params) {
+  notifyListeners(
+      [&](iNodeListener* listener) { listener->onExecute(this, command, params); });
+  return wxString();
+}
+
+void iNode::Log(const wxString& message) const {
+  if (const KivoBase* base = routingBase(this)) return base->Log(message);
+  writeLine(stdout, message);
+}
+
+void iNode::Debug(const wxString& message) const {
+  if (const KivoBase* base = routingBase(this)) return base->Debug(message);
+  writeLine(stdout, message);
+}
+
+void iNode::Warning(const wxString& message) const {
+  if (const KivoBase* base = routingBase(this)) return base->Warning(message);
+  writeLine(stderr, message);
+}
+
+void iNode::Error(const wxString& message) const {
+  if (const KivoBase* base = routingBase(this)) return base->Error(message);
+  writeLine(stderr, message);
+}
+
+void iNode::FatalError(const wxString& message) const {
+  if (const KivoBase* base = routingBase(this)) return base->FatalError(message);
+  writeLine(stderr, message);
+}
+
+void iNode::Log(const wxString& a, const wxString& b) {
+  notifyListeners([&](iNodeListener* listener) { listener->onLog(this, a, b); });
+}
+
+// --- listeners -----------------------------------------------------------------
+
+void iNode::RegisterListener(iNodeListener* listener) {
+  if (listener == nullptr) return;
+  for (const iNodeListener* known : m_Listeners) {
+    if (known == listener) return;
+  }
+  m_Listeners.push_back(listener);
+  listener->registerNode(this);
+}
+
+void iNode::RemoveListener(iNodeListener* listener) {
+  for (auto it = m_Listeners.begin(); it != m_Listeners.end(); ++it) {
+    if (*it != listener) continue;
+    listener->removeNode(this);
+    m_Listeners.erase(it);
+    return;
+  }
+  Debug(wxS("RemoveListener did not find the listener"));
+}
+
+}  // namespace KivoUnit

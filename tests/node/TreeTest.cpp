@@ -1,0 +1,330 @@
+#include <map>
+
+#include <tinyxml.h>
+
+#include "kivo/UpdateEvent.h"
+#include "support/NodeFixture.h"
+
+using KivoUnit::iNode;
+using KivoTest::NodeTest;
+using KivoTest::RecordingListener;
+using KivoTest::TestNode;
+
+namespace {
+
+std::vector<wxString> childNames(const iNode* node) {
+  std::vector<wxString> names;
+  for (const iNode* child : node->getChildren()) {
+    if (child != nullptr) names.push_back(child->getName());
+  }
+  return names;
+}
+
+}  // namespace
+
+TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
+  iNode* a = add(base, wxS("a"));
+  TestNode detached(wxS("node"));  // no name
+  iNode* b = add(a, wxS("b"));
+
+  EXPECT_FALSE(a->AppendChild(a, nullptr, false));
+  EXPECT_TRUE(log->contains(
+      wxS("Aborted append to self. Node [node:a:a] @ '/kivo/a' is the same as parent."), 5));
+  EXPECT_FALSE(a->AppendChild(nullptr, nullptr, false));
+  EXPECT_TRUE(log->contains(wxS("Aborted append to '/kivo/a'. Node null."), 5));
+  EXPECT_FALSE(base->AppendChild(b, nullptr, false));
+  EXPECT_TRUE(log->contains(wxS("Aborted append to '/kivo'. Node [node:b:b] @ '/kivo/a/b' "
+                                "already had a parent."),
+                            5));
+  EXPECT_FALSE(a->AppendChild(&detached, nullptr, false));
+  EXPECT_TRUE(log->contains(
+      wxS("Aborted append to 'node' '/kivo/a'. Node [node::] @ '/' has no name."), 5));
+  // A node under its own descendant: it already has a parent, so it is refused.
+  EXPECT_FALSE(b->AppendChild(a, nullptr, false));
+
+  EXPECT_EQ(childNames(base), std::vector<wxString>{wxS("a")});
+  EXPECT_EQ(childNames(a), std::vector<wxString>{wxS("b")});
+  EXPECT_EQ(b->getParent(), a);
+  EXPECT_EQ(detached.getParent(), nullptr);
+}
+
+TEST_F(NodeTest, AppendGivesUniqueNamesAndLabels) {
+  iNode* list = add(base, wxS("list"));
+  add(list, wxS("Item"));
+  iNode* second = base->CreateNode(wxS("item"), nullptr, nullptr);
+  second->setName(wxS("Item"));
+  ASSERT_TRUE(list->append(second));
+  EXPECT_EQ(second->getLabel(), wxS("Item (1)"));
+  EXPECT_EQ(second->getName(), wxS("Item$20$281$29"));
+  EXPECT_TRUE(log->contains(
+      wxS("Created new name 'Item$20$281$29' label 'Item (1)' under '/kivo/list'"), 3));
+
+  iNode* other = add(base, wxS("other"));
+  add(other, wxS("Item"));
+  iNode* two = base->CreateNode(wxS("item"), nullptr, nullptr);
+  two->setName(wxS("Item (2)"));
+  ASSERT_TRUE(other->append(two));
+  iNode* third = base->CreateNode(wxS("item"), nullptr, nullptr);
+  third->setName(wxS("Item"));
+  ASSERT_TRUE(other->append(third));
+  EXPECT_EQ(third->getLabel(), wxS("Item (3)"));
+  EXPECT_EQ(third->getName(), iNode::encode(wxS("Item (3)")));
+
+  // A name clash that is not a label clash: the name gets a UTC time stamp.
+  iNode* stamped = add(base, wxS("stamped"));
+  iNode* x = add(stamped, wxS("x"));
+  x->setLabel(wxS("Other"));
+  iNode* y = base->CreateNode(wxS("item"), nullptr, nullptr);
+  y->setName(wxS("x"));
+  y->setLabel(wxS("Y"));
+  ASSERT_TRUE(stamped->append(y));
+  EXPECT_EQ(y->getLabel(), wxS("Y"));
+  EXPECT_TRUE(y->getName().Matches(wxS("Y\?\?\?\?-\?\?-\?\?-\?\?-\?\?-\?\?Z.*"))) << y->getName();
+
+  // Several clashes in a row still end in distinct names.
+  for (int i = 0; i < 5; ++i) {
+    iNode* again = base->CreateNode(wxS("item"), nullptr, nullptr);
+    again->setName(wxS("x"));
+    again->setLabel(wxS("Y"));
+    ASSERT_TRUE(stamped->append(again));
+  }
+  std::vector<wxString> names = childNames(stamped);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+}
+
+TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
+  iNode* a = add(base, wxS("a"));
+  iNode* b = add(base, wxS("b"));
+  RecordingListener listener;
+  b->RegisterListener(&listener);
+  b->RegisterListener(&listener);  // once only
+
+  b->setName(wxS("b"));  // unchanged name: only the label is told
+  EXPECT_EQ(listener.events, std::vector<wxString>{wxS("label b")});
+  listener.events.clear();
+
+  b->setName(wxS("a"));
+  EXPECT_NE(b->getName(), a->getName());
+  ASSERT_EQ(listener.events.size(), 3u);
+  EXPECT_EQ(listener.events[0], wxS("label a"));
+  EXPECT_EQ(listener.events[2], wxS("name ") + b->getName());
+
+  listener.events.clear();
+  b->setLabel(wxS(""));
+  b->setAttribute(wxS("colour"), wxS("red"));
+  EXPECT_EQ(listener.events, std::vector<wxString>{wxS("attribute colour=red")});
+  b->RemoveListener(&listener);
+  b->RemoveListener(&listener);
+  EXPECT_TRUE(log->contains(wxS("RemoveListener did not find the listener"), 0));
+}
+
+TEST_F(NodeTest, InitDropsChildrenWhoseNamesBeginWithDash) {
+  TestNode* detached = new TestNode(wxS("node"));
+  detached->setName(wxS("branch"));
+  add(detached, wxS("keep"));
+  add(detached, wxS("-drop"));
+  EXPECT_FALSE(detached->Init()) << "only nodes under the base initialise";
+  EXPECT_EQ(childNames(detached).size(), 2u);
+
+  ASSERT_TRUE(base->AppendChild(detached, nullptr, false));  // initialises it
+  EXPECT_TRUE(detached->isInitialized());
+  EXPECT_EQ(childNames(detached), std::vector<wxString>{wxS("keep")});
+  EXPECT_EQ(TestNode::destroyed(), std::vector<wxString>{wxS("-drop")});
+}
+
+TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
+  TiXmlDocument document;
+  document.Parse("<root><a x='1'><deep/></a><b x='2'/><c x='3'/></root>");
+  TiXmlElement* rootElement = document.RootElement();
+  iNode* parent = add(base, wxS("parent"));
+  parent->setTie(rootElement);
+  iNode* a = add(parent, wxS("a"));
+  iNode* b = add(parent, wxS("b"));
+  iNode* c = add(parent, wxS("c"));
+  TiXmlElement* tieA = rootElement->FirstChildElement("a");
+  a->setTie(tieA);
+  b->setTie(rootElement->FirstChildElement("b"));
+  c->setTie(rootElement->FirstChildElement("c"));
+  iNode* deep = add(a, wxS("deep"));
+  deep->setTie(tieA->FirstChildElement("deep"));
+
+  auto xmlOrder = [&] {
+    std::string order;
+    for (TiXmlElement* e = rootElement->FirstChildElement(); e; e = e->NextSiblingElement()) {
+      order += e->Value();
+    }
+    return order;
+  };
+
+  EXPECT_TRUE(parent->swapChildren(a, c));
+  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("c"), wxS("b"), wxS("a")}));
+  EXPECT_EQ(xmlOrder(), "cba");
+  EXPECT_EQ(a->getTie(), tieA) << "each child keeps its own element";
+  EXPECT_STREQ(deep->getTie()->Value(), "deep");
+
+  EXPECT_TRUE(parent->swapChildren(wxS("b"), wxS("a")));
+  EXPECT_EQ(xmlOrder(), "cab");
+  EXPECT_FALSE(parent->swapChildren(wxS("b"), wxS("nobody")));
+
+  parent->moveChildAfter(c, b);
+  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("a"), wxS("b"), wxS("c")}));
+  EXPECT_EQ(xmlOrder(), "abc");
+  parent->moveChildBefore(c, a);
+  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("c"), wxS("a"), wxS("b")}));
+  EXPECT_EQ(xmlOrder(), "cab");
+
+  EXPECT_FALSE(parent->sortChildrenByLabel(iNode::SortAscending));
+  EXPECT_FALSE(parent->sortChildrenByAttribute(wxS("x"), iNode::SortDescending));
+  EXPECT_EQ(xmlOrder(), "cab");
+
+  // Without ties only moveChildBefore changes the list.
+  iNode* loose = add(base, wxS("loose"));
+  iNode* p = add(loose, wxS("p"));
+  iNode* q = add(loose, wxS("q"));
+  loose->moveChildAfter(p, q);
+  EXPECT_EQ(childNames(loose), (std::vector<wxString>{wxS("p"), wxS("q")}));
+  loose->moveChildBefore(q, p);
+  EXPECT_EQ(childNames(loose), (std::vector<wxString>{wxS("q"), wxS("p")}));
+
+  // Detach the borrowed document's elements before the nodes go away.
+  parent->RemoveAllChildren();
+  EXPECT_EQ(rootElement->FirstChildElement(), nullptr) << "removal deletes the tied elements";
+  parent->setTie(nullptr);
+}
+
+TEST_F(NodeTest, DestroyTellsListenersInOrderBeforeChildrenGo) {
+  iNode* top = add(base, wxS("top"));
+  add(top, wxS("first"));
+  add(top, wxS("second"));
+  std::vector<wxString> journal;
+  RecordingListener one, two;
+  one.tag = wxS("one");
+  two.tag = wxS("two");
+  one.journal = two.journal = &journal;
+  top->RegisterListener(&one);
+  top->RegisterListener(&two);
+
+  const size_t destroyedBefore = TestNode::destroyed().size();
+  base->RemoveChild(top);
+  EXPECT_EQ(journal, (std::vector<wxString>{wxS("one:deleted top"), wxS("one:remove top"),
+                                            wxS("two:deleted top"), wxS("two:remove top")}));
+  const std::vector<wxString> gone(TestNode::destroyed().begin() + destroyedBefore,
+                                   TestNode::destroyed().end());
+  EXPECT_EQ(gone, (std::vector<wxString>{wxS("second"), wxS("first"), wxS("top")}));
+  EXPECT_TRUE(one.getNodes().empty());
+  EXPECT_FALSE(base->hasChildren());
+}
+
+TEST_F(NodeTest, ConstructionIdsGrowAndReverseListingIsNewestFirst) {
+  const unsigned int before = iNode::s_Constructed;
+  iNode* a = add(base, wxS("a"));
+  iNode* b = add(a, wxS("b"));
+  iNode* c = add(base, wxS("c"));
+  EXPECT_EQ(a->getConstructionId(), before + 1);
+  EXPECT_LT(b->getConstructionId(), c->getConstructionId());
+
+  KivoUnit::NodesByReverseConstructionId order;
+  base->getChildrenSortedByReverseConstructionId(order);
+  std::vector<wxString> paths;
+  for (const auto& [id, path] : order) paths.push_back(path);
+  EXPECT_EQ(paths, (std::vector<wxString>{wxS("/kivo/c"), wxS("/kivo/a/b"), wxS("/kivo/a")}));
+
+  const unsigned int destroyedBefore = iNode::s_Destroyed;
+  base->RemoveChild(a);
+  EXPECT_EQ(iNode::s_Destroyed, destroyedBefore + 2);
+}
+
+TEST_F(NodeTest, UpdatesShutdownAndSaveNotificationsWalkTheTree) {
+  iNode* a = add(base, wxS("a"));
+  iNode* b = add(a, wxS("b"));
+  RecordingListener la, lb;
+  std::vector<wxString> journal;
+  la.tag = wxS("a");
+  lb.tag = wxS("b");
+  la.journal = lb.journal = &journal;
+  a->RegisterListener(&la);
+  b->RegisterListener(&lb);
+
+  EXPECT_TRUE(a->Update(true));
+  EXPECT_EQ(journal, (std::vector<wxString>{wxS("b:update b"), wxS("a:update a")}));
+  journal.clear();
+  EXPECT_TRUE(a->Update(false));
+  EXPECT_EQ(journal, std::vector<wxString>{wxS("a:update a")});
+  journal.clear();
+
+  KivoUnit::UpdateEvent event(0.25);
+  EXPECT_TRUE(a->Update(event));
+  EXPECT_TRUE(journal.empty()) << "updating by event is off unless a node enables it";
+  EXPECT_EQ(a->getElapsedTime(), 0.0);
+
+  EXPECT_EQ(a->Execute(wxS("run"), wxS("p=1")), wxS(""));
+  a->Log(wxS("x"), wxS("y"));
+  EXPECT_EQ(la.events.back(), wxS("log a x y"));
+  EXPECT_EQ(la.events[la.events.size() - 2], wxS("execute a run?p=1"));
+}
+
+TEST_F(NodeTest, ReadOnlyIsInheritedWithinOneDocument) {
+  iNode* a = add(base, wxS("a"));
+  iNode* b = add(a, wxS("b"));
+  iNode* c = add(b, wxS("c"));
+  EXPECT_FALSE(c->isReadOnly());
+  a->setReadOnly(true);
+  EXPECT_TRUE(c->isReadOnly());
+  TiXmlDocument included;
+  b->setSourceDocument(&included);  // b loaded a file of its own
+  EXPECT_FALSE(c->isReadOnly());
+  EXPECT_TRUE(a->isReadOnly());
+  b->setSourceDocument(nullptr);
+}
+
+TEST_F(NodeTest, MessagesGoToTheBaseOrToTheStandardStreams) {
+  iNode* a = add(base, wxS("a"));
+  a->Warning(wxS("careful"));
+  a->Error(wxS("broken"));
+  EXPECT_TRUE(log->contains(wxS("careful"), 4));
+  EXPECT_TRUE(log->contains(wxS("broken"), 5));
+  EXPECT_EQ(base->GetError(), wxS("broken"));
+  a->FatalError(wxS("worse"));
+  EXPECT_EQ(base->GetError(), wxS("worse"));
+  a->Debug(wxS("quiet"));
+  a->Log(wxS("said"));
+  EXPECT_TRUE(log->contains(wxS("quiet"), 0));
+  EXPECT_TRUE(log->contains(wxS("said"), 3));
+
+  TestNode detached(wxS("node"));
+  log->clear();
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  detached.Log(wxS("to stdout"));
+  detached.Error(wxS("to stderr"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
+  EXPECT_EQ(log->count(), 0u);
+}
+
+TEST_F(NodeTest, CreateChildUsesTheRegistryAndUniqueNames) {
+  iNode* a = add(base, wxS("a"));
+  iNode* first = a->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->getElement(), wxS("item"));
+  EXPECT_EQ(first->getLabel(), wxS("kid"));
+  iNode* second = a->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->getLabel(), wxS("kid (1)"));
+  EXPECT_EQ(a->CreateChild(wxS("x"), wxS("unknown"), wxS(""), false), nullptr);
+  EXPECT_EQ(a->CreateChild(wxS("x"), wxS("broken"), wxS(""), false), nullptr);
+  EXPECT_EQ(a->getFirstChildElement(wxS("item")), first);
+  EXPECT_EQ(a->GetChild(wxS("kid (1)")), second) << "found by label";
+}
+
+TEST_F(NodeTest, DestructorWarnsAboutChildrenLeftBehind) {
+  auto* parent = new TestNode(wxS("node"));
+  parent->setName(wxS("parent"));
+  TestNode child(wxS("node"));
+  child.setName(wxS("child"));
+  parent->AppendChildNode(&child, false);
+  delete parent;
+  EXPECT_TRUE(log->contains(wxS("*** Node not destroyed properly ***"), 4));
+  EXPECT_TRUE(log->contains(wxS("Path: '/parent'"), 4));
+}

@@ -1,0 +1,88 @@
+#include "support/NodeFixture.h"
+
+namespace KivoTest {
+
+TestNode::~TestNode() { destroyed().push_back(getName()); }
+
+std::vector<wxString>& TestNode::destroyed() {
+  static std::vector<wxString> names;
+  return names;
+}
+
+TestFactory::TestFactory(const wxString& name) : iNodeFactory(nullptr, wxS("factory")) {
+  setName(name);
+  Register(wxS("node"));
+  Register(wxS("item"));
+  Register(wxS("other"));
+  Register(wxS("broken"));
+  RegisterElements();
+}
+
+KivoUnit::iNode* TestFactory::Create(const wxString& element, TiXmlElement*, KivoUnit::iNode*) {
+  created.push_back(element);
+  if (element == wxS("broken")) return nullptr;
+  return new TestNode(element);
+}
+
+void RecordingListener::record(const wxString& event) {
+  events.push_back(event);
+  if (journal != nullptr) journal->push_back(tag + wxS(":") + event);
+}
+
+void RecordingListener::onUpdate(const KivoUnit::iNode* node) {
+  record(wxS("update ") + node->getName());
+}
+void RecordingListener::onExecute(const KivoUnit::iNode* node, const wxString& command,
+                                  const wxString& params) {
+  record(wxS("execute ") + node->getName() + wxS(" ") + command + wxS("?") + params);
+}
+void RecordingListener::onLog(const KivoUnit::iNode* node, const wxString& a, const wxString& b) {
+  record(wxS("log ") + node->getName() + wxS(" ") + a + wxS(" ") + b);
+}
+void RecordingListener::onDeleted(const KivoUnit::iNode* node) {
+  record(wxS("deleted ") + node->getName());
+}
+void RecordingListener::onNameChanged(const KivoUnit::iNode*, const wxString& name) {
+  record(wxS("name ") + name);
+}
+void RecordingListener::onLabelChanged(const KivoUnit::iNode*, const wxString& label) {
+  record(wxS("label ") + label);
+}
+void RecordingListener::onAttributeChanged(const KivoUnit::iNode*, const wxString& name,
+                                           const wxString& value) {
+  record(wxS("attribute ") + name + wxS("=") + value);
+}
+void RecordingListener::removeNode(KivoUnit::iNode* node) {
+  record(wxS("remove ") + node->getName());
+  iNodeListener::removeNode(node);
+}
+
+void NodeTest::SetUp() {
+  log = std::make_unique<LogCapture>();
+  base = new KivoUnit::KivoBase();
+  base->setName(wxS("kivo"));
+  KivoUnit::KivoBase::s_Instance = base;
+  factory = new TestFactory();
+  TestNode::destroyed().clear();
+}
+
+void NodeTest::TearDown() {
+  base->RemoveAllChildren();
+  factory->destroy();
+  delete factory;
+  KivoUnit::KivoBase::s_Instance = nullptr;
+  delete base;
+  log.reset();
+}
+
+void NodeTest::nameBase(const wxString& rootName) { base->setName(rootName); }
+
+KivoUnit::iNode* NodeTest::add(KivoUnit::iNode* parent, const wxString& name,
+                               const wxString& element) {
+  KivoUnit::iNode* node = base->CreateNode(element, nullptr, nullptr);
+  node->setName(name);
+  EXPECT_TRUE(parent->AppendChild(node, nullptr, false));
+  return node;
+}
+
+}  // namespace KivoTest

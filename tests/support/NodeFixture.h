@@ -1,0 +1,74 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kivo/KivoBase.h"
+#include "kivo/factory/iNodeFactory.h"
+#include "kivo/node/iNode.h"
+#include "kivo/node/iNodeListener.h"
+#include "support/LogCapture.h"
+
+namespace KivoTest {
+
+// A plain concrete node.
+class TestNode : public KivoUnit::iNode {
+ public:
+  explicit TestNode(const wxString& element) : iNode(nullptr, element) {}
+  ~TestNode() override;
+  // Destruction order of every TestNode, by name.
+  static std::vector<wxString>& destroyed();
+};
+
+// Makes TestNodes for "node", "item" and "other"; "broken" fails to be created.
+class TestFactory : public KivoUnit::iNodeFactory {
+ public:
+  explicit TestFactory(const wxString& name = wxS("TestFactory"));
+  KivoUnit::iNode* Create(const wxString& element, TiXmlElement* xml,
+                          KivoUnit::iNode* parent) override;
+  std::vector<wxString> created;
+};
+
+// Records every notification as one line of text.
+class RecordingListener : public KivoUnit::iNodeListener {
+ public:
+  void onUpdate(const KivoUnit::iNode* node) override;
+  void onExecute(const KivoUnit::iNode* node, const wxString& command,
+                 const wxString& params) override;
+  void onLog(const KivoUnit::iNode* node, const wxString& a, const wxString& b) override;
+  void onDeleted(const KivoUnit::iNode* node) override;
+  void onNameChanged(const KivoUnit::iNode* node, const wxString& name) override;
+  void onLabelChanged(const KivoUnit::iNode* node, const wxString& label) override;
+  void onAttributeChanged(const KivoUnit::iNode* node, const wxString& name,
+                          const wxString& value) override;
+  void removeNode(KivoUnit::iNode* node) override;
+
+  wxString tag;
+  std::vector<wxString>* journal = nullptr;
+  std::vector<wxString> events;
+
+ private:
+  void record(const wxString& event);
+};
+
+// A base installed as the process's base, named `rootName`, with a test factory
+// registered; everything is torn down again after the test.
+class NodeTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  void nameBase(const wxString& rootName);
+  // Creates a node of element "node" named `name` and appends it under `parent`.
+  KivoUnit::iNode* add(KivoUnit::iNode* parent, const wxString& name,
+                       const wxString& element = wxS("node"));
+
+  std::unique_ptr<LogCapture> log;
+  KivoUnit::KivoBase* base = nullptr;
+  TestFactory* factory = nullptr;
+};
+
+}  // namespace KivoTest
