@@ -41,6 +41,10 @@ wxString KivoBase::GetError() const {
   return m_LastError;
 }
 
+void KivoBase::AddResourceLocation(const wxString& folder) { m_ResourceLocations.Add(folder); }
+
+const wxArrayString& KivoBase::GetResourceLocations() const { return m_ResourceLocations; }
+
 NodeFactories& KivoBase::GetFactories() { return m_Factories; }
 
 iNode* KivoBase::CreateNode(const wxString& element, TiXmlElement* xml, iNode* parent) {

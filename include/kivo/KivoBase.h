@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wx/arrstr.h>
 #include <wx/string.h>
 #include <wx/thread.h>
 
@@ -28,6 +29,9 @@ class KIVO_API KivoBase : public iNode {
   KivoBase* GetBase() override;
   // The text of the last Error or FatalError.
   virtual wxString GetError() const;
+  // Folders searched for files named in the configuration.
+  virtual void AddResourceLocation(const wxString& folder);
+  virtual const wxArrayString& GetResourceLocations() const;
   // Creates every missing node of `path` with element `element`.
   virtual bool GenerateNodePath(const wxString& path, bool makeTie, const wxString& element);
   virtual NodeFactories& GetFactories();
@@ -44,6 +48,7 @@ class KIVO_API KivoBase : public iNode {
   void storeError(const wxString& message) const;
 
   NodeFactories m_Factories;
+  wxArrayString m_ResourceLocations;
   mutable wxCriticalSection m_ErrorLock;
   mutable wxString m_LastError;
 };

@@ -10,6 +10,7 @@
 #include "kivo/KivoExport.h"
 
 class wxCriticalSection;
+class wxFileName;
 class TiXmlElement;
 
 namespace KivoUnit {
@@ -38,10 +39,27 @@ class KIVO_API iNode : public KivoElement {
   iNode(iNode* parent, const wxString& element);
   ~iNode() override;
 
+  // Reads the node from `element`, creates its children through the factories, then
+  // pulls in its include file. Failures below the node are reported, never fatal.
+  bool Read(TiXmlElement* element) override;
+  // Saves the document the node came from, or passes the save up to the nearest
+  // ancestor that has one. Read-only nodes are never saved.
+  bool Save() override;
+
   // Element descriptors and attributes with the tree's clash handling and notifications.
   void setName(const wxString& name) override;
   void setLabel(const wxString& label) override;
   void setAttribute(const wxString& name, const wxString& value) override;
+
+  // Attribute exchange and reports.
+  void readAttributes() override;
+  void writeAttributes() override;
+  // Writes the node into its element (made under the parent's when missing), then
+  // every child.
+  bool Write() override;
+  wxString InitXML(const Indent& indent, const wxString& extra) const override;
+  wxString EndXML(const Indent& indent) const override;
+  using KivoElement::Write;
 
   // Life and updating.
   virtual void destroy();
@@ -56,6 +74,8 @@ class KIVO_API iNode : public KivoElement {
   virtual const NodeList& getChildren() const;
   virtual bool hasChildren() const;
   virtual wxString About() const;
+  // Builds a child from XML text and names it.
+  virtual iNode* Parse(const wxString& xml, const wxString& name);
   virtual bool Init();
   virtual bool isInitialized() const;
   virtual bool isReadOnly() const;
@@ -96,11 +116,17 @@ class KIVO_API iNode : public KivoElement {
   virtual void RemoveChild(iNode* child);
   virtual void RemoveChild(const wxString& name);
   virtual void RemoveAllChildren();
+  virtual iNode* CopyChild(iNode* source, iNode* destination, bool translate);
   virtual iNode* CreateChild(const wxString& name, const wxString& type, const wxString& label,
                              bool makeTie);
 
+  // Reports: the node with its document or element in comments, and its state as
+  // one XML element per node.
+  virtual wxString Info(const Indent& indent) const;
+
   // Drops and destroys children whose names begin with "-".
   virtual bool CleanUp();
+  virtual wxString State(const Indent& indent, const wxString& extra) const;
 
   // Paths.
   virtual wxString GetPath() const;
@@ -116,13 +142,19 @@ class KIVO_API iNode : public KivoElement {
   virtual wxString ParseParams(const wxString& path) const;
   virtual wxString ParsePath(const wxString& path) const;
   virtual wxString Normalize(const wxString& path, const iNode* relativeTo) const;
+  // The first existing file of: the name itself, each resource location, KIVO_BASE,
+  // the folder of the node's document, KIVO_BASE followed by the node's path.
+  virtual wxFileName FindFilename(const wxString& name);
 
   // Listeners and naming.
   virtual void RegisterListener(iNodeListener* listener);
   virtual void RemoveListener(iNodeListener* listener);
+  virtual void readRecursiveAttributes();
   virtual wxString setAutoName(const wxString& name);
   virtual void getChildrenSortedByReverseConstructionId(NodesByReverseConstructionId& out) const;
   virtual unsigned int getConstructionId() const;
+  // Makes (or finds) a symbolic link at `path` that points to this node.
+  virtual void createSymLink(const wxString& path);
   virtual iNode* getThis();
   // Makes `name` and `label` unique among the children; returns the suffix added.
   virtual wxString generateChildName(wxString& name, wxString& label);
@@ -147,6 +179,8 @@ class KIVO_API iNode : public KivoElement {
   virtual void OnBeforeSave();
 
   const std::vector<iNodeListener*>& getListeners() const { return m_Listeners; }
+  const wxString& getIncludeName() const { return m_IncludeName; }
+  const wxString& getIncludePath() const { return m_IncludePath; }
   double getElapsedTime() const { return m_ElapsedTime; }
 
   static unsigned int s_Constructed;
