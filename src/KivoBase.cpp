@@ -8,12 +8,26 @@ constexpr const char* kSourcePath = "include/kivo/KivoBase";
 }  // namespace
 
 KivoBase* KivoBase::s_Instance = nullptr;
+wxCriticalSection KivoBase::s_CS;
+int KivoBase::s_Locked = 0;
 
 KivoBase::KivoBase() : iNode(nullptr, wxS("root")), m_Factories(this) {}
 
 KivoBase::~KivoBase() = default;
 
 KivoBase* KivoBase::GetInstance() { return s_Instance; }
+
+void KivoBase::Enter() {
+  if (s_Instance == nullptr) return;
+  s_CS.Enter();
+  ++s_Locked;
+}
+
+void KivoBase::Leave() {
+  if (s_Instance == nullptr) return;
+  --s_Locked;
+  s_CS.Leave();
+}
 
 KivoBase* KivoBase::GetBase() { return this; }
 

@@ -40,9 +40,17 @@ class KIVO_API KivoBase : public iNode {
   virtual bool Available(const wxString& path);
 
   static KivoBase* GetInstance();
+  // Take and release the tree lock; both do nothing while there is no base.
+  // Callers use KivoLocker rather than these.
+  static void Enter();
+  static void Leave();
 
   // The process's base: set when the library is started, cleared when it stops.
   static KivoBase* s_Instance;
+  // The tree lock, exclusive and re-entrant for its holder, and its hold count
+  // (changed only while the lock is held).
+  static wxCriticalSection s_CS;
+  static int s_Locked;
 
  private:
   void storeError(const wxString& message) const;
