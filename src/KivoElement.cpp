@@ -97,6 +97,10 @@ wxString KivoElement::derivedLabel() const { return isEncoded(m_Name) ? decode(m
 
 wxString KivoElement::getLabel() const { return m_Label.empty() ? derivedLabel() : m_Label; }
 
+bool KivoElement::hasLabel(const wxString& text) const {
+  return m_Label.empty() ? derivedLabel() == text : m_Label == text;
+}
+
 void KivoElement::setEncodedName(const wxString& name) {
   wxString safe = name;
   safe.Replace(wxS("/"), wxS("_"));

@@ -57,6 +57,8 @@ class KIVO_API KivoElement : public KivoXML {
   virtual const wxString& getEncodedName() const;
   virtual wxString getDecodedName() const;
   virtual wxString getLabel() const;
+  // getLabel() == text, without copying the label: sibling lookups call it per child.
+  bool hasLabel(const wxString& text) const;
   // Stores the encoded name ("/" becomes "_") and the text unchanged as the label.
   virtual void setName(const wxString& name);
   // An empty label falls back to the one derived from the name.

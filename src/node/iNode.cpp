@@ -112,7 +112,7 @@ iNode* iNode::GetChild(const wxString& name) const {
   for (iNode* child : m_Children) {
     if (child == nullptr) continue;
     const wxString& stored = child->getName();
-    if (stored == name || stored == encoded || child->getLabel() == name) return child;
+    if (stored == name || stored == encoded || child->hasLabel(name)) return child;
   }
   return nullptr;
 }
