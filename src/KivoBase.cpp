@@ -1,6 +1,8 @@
 #include "kivo/KivoBase.h"
 
 #include "Report.h"
+#include "kivo/KivoTranslator.h"
+#include "kivo/factory/iNodeFactory.h"
 
 namespace KivoUnit {
 namespace {
@@ -11,9 +13,16 @@ KivoBase* KivoBase::s_Instance = nullptr;
 wxCriticalSection KivoBase::s_CS;
 int KivoBase::s_Locked = 0;
 
-KivoBase::KivoBase() : iNode(nullptr, wxS("root")), m_Factories(this) {}
+KivoBase::KivoBase()
+    : iNode(nullptr, wxS("root")), m_Factories(this), m_DefaultFactory(nullptr) {}
 
-KivoBase::~KivoBase() = default;
+KivoBase::~KivoBase() {
+  // Without a Shutdown the default factory is still ours to free.
+  if (m_DefaultFactory != nullptr) {
+    m_DefaultFactory->destroy();
+    delete m_DefaultFactory;
+  }
+}
 
 KivoBase* KivoBase::GetInstance() { return s_Instance; }
 
@@ -30,6 +39,10 @@ void KivoBase::Leave() {
 }
 
 KivoBase* KivoBase::GetBase() { return this; }
+
+KivoTranslator& KivoBase::getTranslator() { return KivoTranslator::getSingleton(); }
+
+wxString KivoBase::Translate(const wxString& text) { return getTranslator().Translate(text); }
 
 void KivoBase::Debug(const wxString& message) const { KIVO_REPORT(LevelDebug, message); }
 void KivoBase::Log(const wxString& message) const { KIVO_REPORT(LevelMessage, message); }
@@ -68,6 +81,8 @@ iNode* KivoBase::CreateNode(const wxString& element, TiXmlElement* xml, iNode* p
 bool KivoBase::DestroyNode(iNode* node) { return m_Factories.Destroy(node); }
 
 bool KivoBase::Available(const wxString& path) { return Search(path) != nullptr; }
+
+bool KivoBase::CanExecute(const wxString&) { return true; }
 
 bool KivoBase::GenerateNodePath(const wxString& path, bool makeTie, const wxString& element) {
   if (path.empty()) return true;

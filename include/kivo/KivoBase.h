@@ -12,12 +12,22 @@ class TiXmlElement;
 
 namespace KivoUnit {
 
+class iNodeFactory;
+class KivoTranslator;
+
 // The root of the process-wide tree and the registry of node factories. Nodes
 // created through the base are destroyed through it, by the factory that made them.
 class KIVO_API KivoBase : public iNode {
  public:
   KivoBase();
   ~KivoBase() override;
+
+  // Reports the list of loaded libraries under "/kivo/current/libraries".
+  bool Update(bool recursive) override;
+  // Runs `command` on the node at `path`; "" when no node is there.
+  wxString Execute(const wxString& path, const wxString& command) override;
+  bool CanExecute(const wxString& command) override;
+  wxString State(const Indent& indent, const wxString& extra) const override;
 
   void Log(const wxString& message) const override;
   void Debug(const wxString& message) const override;
@@ -32,9 +42,18 @@ class KIVO_API KivoBase : public iNode {
   // Folders searched for files named in the configuration.
   virtual void AddResourceLocation(const wxString& folder);
   virtual const wxArrayString& GetResourceLocations() const;
+  // Reads the configuration file into the tree with the default factory and
+  // stamps "/kivo/current/boot" with the start and stop times.
+  virtual bool Boot(const wxString& filename);
+  // Destroys every node below the base, newest first, and the default factory.
+  virtual bool Shutdown();
+  // Appends `node` under the node at `path`; the node stays with the caller on failure.
+  virtual bool Append(const wxString& path, iNode* node);
   // Creates every missing node of `path` with element `element`.
   virtual bool GenerateNodePath(const wxString& path, bool makeTie, const wxString& element);
   virtual NodeFactories& GetFactories();
+  // Places a factory under "/kivo/current/factories".
+  virtual bool RegisterFactory(iNodeFactory* factory);
   virtual iNode* CreateNode(const wxString& element, TiXmlElement* xml, iNode* parent);
   virtual bool DestroyNode(iNode* node);
   virtual bool Available(const wxString& path);
@@ -44,6 +63,8 @@ class KIVO_API KivoBase : public iNode {
   // Callers use KivoLocker rather than these.
   static void Enter();
   static void Leave();
+  static KivoTranslator& getTranslator();
+  static wxString Translate(const wxString& text);
 
   // The process's base: set when the library is started, cleared when it stops.
   static KivoBase* s_Instance;
@@ -52,13 +73,19 @@ class KIVO_API KivoBase : public iNode {
   static wxCriticalSection s_CS;
   static int s_Locked;
 
+ protected:
+  // Places `node` under `path` (a plain "node" there); `kind` names it in messages.
+  bool registerAt(iNode* node, const wxString& path, const wxString& kind);
+
  private:
   void storeError(const wxString& message) const;
+  void reportLibraries();
 
   NodeFactories m_Factories;
   wxArrayString m_ResourceLocations;
   mutable wxCriticalSection m_ErrorLock;
   mutable wxString m_LastError;
+  iNodeFactory* m_DefaultFactory;
 };
 
 }  // namespace KivoUnit

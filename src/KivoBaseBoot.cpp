@@ -1,0 +1,121 @@
+// Booting the tree from a configuration file, the fixed registration paths, and
+// shutting the tree down again.
+#include <tinyxml.h>
+#include <wx/datetime.h>
+#include <wx/filename.h>
+
+#include "Report.h"
+#include "kivo/KivoBase.h"
+#include "kivo/factory/KivoNodeFactory.h"
+#include "kivo/node/KivoNode.h"
+
+namespace KivoUnit {
+namespace {
+
+constexpr const char* kSourcePath = "include/kivo/KivoBase";
+constexpr const wxChar* kBootPath = wxS("/kivo/current/boot");
+constexpr const wxChar* kFactoriesPath = wxS("/kivo/current/factories");
+
+wxString stampOf(const wxDateTime& time) { return time.Format(wxS("%Y.%m.%d %H:%M:%S")); }
+
+}  // namespace
+
+bool KivoBase::Boot(const wxString& filename) {
+  const wxDateTime start = wxDateTime::Now();
+  const wxString path = FindFilename(filename).GetFullPath();
+  // A file that is there but does not parse is reported as a read failure below.
+  if (!Load(path) && GetXmlError().empty()) {
+    Error(wxString::Format(wxS("Loading file '%s' failed"), getFilename()));
+    return false;
+  }
+  if (m_DefaultFactory != nullptr) {
+    m_DefaultFactory->destroy();
+    delete m_DefaultFactory;
+  }
+  m_DefaultFactory = new KivoNodeFactory(nullptr, wxS("factory"));
+  TiXmlElement* root = getSourceDocument() != nullptr && GetXmlError().empty()
+                           ? getDocument()->RootElement()
+                           : nullptr;
+  if (root == nullptr || !Read(root)) {
+    Error(wxString::Format(wxS("Kivo read failure on '%s': '%s'"), getFilename(), GetXmlError()));
+    return false;
+  }
+  if (!RegisterFactory(m_DefaultFactory)) {
+    Warning(wxS("Could not register default factory to node tree"));
+  }
+  GenerateNodePath(kBootPath, false, wxS("node"));
+  const wxDateTime stop = wxDateTime::Now();
+  // A second boot replaces the stamps of the first.
+  if (iNode* stamps = Search(kBootPath)) {
+    stamps->RemoveChild(wxS("start"));
+    stamps->RemoveChild(wxS("stop"));
+  }
+  for (auto [name, time] : {std::make_pair(wxS("start"), start), std::make_pair(wxS("stop"), stop)}) {
+    auto* stamp = new KivoNode(nullptr, wxS("node"), name, stampOf(time));
+    if (!Append(kBootPath, stamp)) delete stamp;
+  }
+  return true;
+}
+
+bool KivoBase::RegisterFactory(iNodeFactory* factory) {
+  return registerAt(factory, kFactoriesPath, wxS("Factory"));
+}
+
+bool KivoBase::registerAt(iNode* node, const wxString& path, const wxString& kind) {
+  if (node == nullptr) return false;
+  if (node->getParent() != nullptr) {
+    Warning(wxString::Format(wxS("%s '%s:%s@%s' already has a parent"), kind, node->getElement(),
+                             node->getName(), node->GetFullPath()));
+    return true;
+  }
+  auto* container = dynamic_cast<KivoNode*>(SearchOrCreate(path, wxS("node"), wxS("node")));
+  if (container == nullptr) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("'%s' '%s' %s could not be added to path '%s'"),
+                                      node->getElement(), node->getName(), kind.Lower(), path));
+  }
+  container->AppendChild(node, nullptr, false);
+  return true;
+}
+
+bool KivoBase::Append(const wxString& path, iNode* node) {
+  iNode* found = Search(path);
+  if (found == nullptr) {
+    Error(wxString::Format(wxS("Append of node '%s:%s' failed, path '%s' not found"),
+                           node->getElement(), node->getName(), path));
+    return false;
+  }
+  if (found->AppendChild(node, nullptr, false)) return true;
+  Error(wxString::Format(wxS("Append of node '%s:%s' to '%s' '%s' failed"), node->getElement(),
+                         node->getName(), path, found->getName()));
+  return false;
+}
+
+bool KivoBase::Shutdown() {
+  NodesByReverseConstructionId order;
+  getChildrenSortedByReverseConstructionId(order);
+  wxString missing;
+  for (const auto& entry : order) {
+    iNode* node = Search(entry.second);
+    if (node == nullptr) {
+      // Gone with an ancestor destroyed before it: nodes moved under newer nodes.
+      missing += wxString::Format(wxS("No '%s'\n"), entry.second);
+    } else if (node == m_DefaultFactory) {
+      continue;  // it destroys the nodes it made; it goes last
+    } else if (iNode* parent = node->getParent()) {
+      parent->DestroyChild(node);
+    } else {
+      KIVO_REPORT(LevelWarning, wxString::Format(wxS("No parent for '%s'"), entry.second));
+    }
+  }
+  if (!missing.empty()) KIVO_REPORT(LevelWarning, missing);
+  if (m_DefaultFactory != nullptr) {
+    m_DefaultFactory->destroy();
+    delete m_DefaultFactory;
+    m_DefaultFactory = nullptr;
+  }
+  RemoveAllChildren();  // what the default factory's departure left, if anything
+  return true;
+}
+
+}  // namespace KivoUnit
