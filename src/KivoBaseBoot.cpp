@@ -92,6 +92,9 @@ bool KivoBase::Append(const wxString& path, iNode* node) {
 }
 
 bool KivoBase::Shutdown() {
+  // The default factory destroys the nodes it made, so it goes last; no factory
+  // made it, so it leaves the tree first.
+  if (m_DefaultFactory != nullptr) m_DefaultFactory->detachFromParent();
   NodesByReverseConstructionId order;
   getChildrenSortedByReverseConstructionId(order);
   wxString missing;
@@ -100,8 +103,6 @@ bool KivoBase::Shutdown() {
     if (node == nullptr) {
       // Gone with an ancestor destroyed before it: nodes moved under newer nodes.
       missing += wxString::Format(wxS("No '%s'\n"), entry.second);
-    } else if (node == m_DefaultFactory) {
-      continue;  // it destroys the nodes it made; it goes last
     } else if (iNode* parent = node->getParent()) {
       parent->DestroyChild(node);
     } else {

@@ -233,7 +233,16 @@ iNode* iNode::CreateChild(const wxString& name, const wxString& type, const wxSt
 void iNode::DestroyChild(iNode* child) {
   m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), child), m_Children.end());
   if (child == nullptr) return;
-  if (KivoBase* base = owningBase()) base->DestroyNode(child);
+  KivoBase* base = owningBase();
+  // A node no factory could destroy lives on, detached: it must not point back
+  // at a parent that may be gone before it.
+  if (base == nullptr || !base->DestroyNode(child)) child->m_Parent = nullptr;
+}
+
+void iNode::detachFromParent() {
+  if (m_Parent == nullptr) return;
+  m_Parent->eraseChildNode(this);
+  m_Parent = nullptr;
 }
 
 void iNode::RemoveChild(iNode* child) {

@@ -71,10 +71,7 @@ void iNode::destroy() {
       DestroyChild(last);
     }
   }
-  if (iNode* parent = getParent()) {
-    parent->eraseChildNode(this);
-    m_Parent = nullptr;
-  }
+  detachFromParent();
 }
 
 // --- updating ----------------------------------------------------------------

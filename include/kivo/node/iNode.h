@@ -116,6 +116,8 @@ class KIVO_API iNode : public KivoElement {
   virtual void RemoveChild(iNode* child);
   virtual void RemoveChild(const wxString& name);
   virtual void RemoveAllChildren();
+  // Leaves the parent's child list (an empty entry stays) and forgets the parent.
+  void detachFromParent();
   virtual iNode* CopyChild(iNode* source, iNode* destination, bool translate);
   virtual iNode* CreateChild(const wxString& name, const wxString& type, const wxString& label,
                              bool makeTie);
