@@ -6,6 +6,7 @@
 
 #include "Report.h"
 #include "kivo/Indent.h"
+#include "xml/SafeFile.h"
 
 namespace KivoUnit {
 
@@ -30,7 +31,16 @@ wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
 KivoXML::KivoXML(TiXmlDocument* sourceDocument)
     : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(wxS("xml")) {}
 
-KivoXML::~KivoXML() { delete m_Document; }
+KivoXML::~KivoXML() {
+  delete m_Document;
+  for (TiXmlDocument* retired : m_RetiredDocuments) delete retired;
+}
+
+void KivoXML::retireDocument() {
+  if (m_Document == nullptr) return;
+  m_RetiredDocuments.push_back(m_Document);
+  m_Document = nullptr;
+}
 
 TiXmlDocument* KivoXML::getDocument() {
   if (m_Document == nullptr) m_Document = new TiXmlDocument();
@@ -70,7 +80,17 @@ bool KivoXML::Load(const wxString& filename) {
   return true;
 }
 
-bool KivoXML::Save() { return m_SourceDocument != nullptr && m_SourceDocument->SaveFile(); }
+bool KivoXML::Save() {
+  if (m_SourceDocument == nullptr) return false;
+  // The document's value is the file it was loaded from; it stays its name.
+  if (detail::saveDocumentSafely(*m_SourceDocument, m_SourceDocument->Value())) {
+    m_SourceDocument->ClearError();
+    return true;
+  }
+  // Kept in the document so that callers can say why the save failed.
+  m_SourceDocument->SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
+  return false;
+}
 
 wxString KivoXML::xmlException(const wxString& message) const {
   return wxS("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n"

@@ -18,10 +18,12 @@ TestFactory::TestFactory(const wxString& name) : iNodeFactory(nullptr, wxS("fact
   RegisterElements();
 }
 
-KivoUnit::iNode* TestFactory::Create(const wxString& element, TiXmlElement*, KivoUnit::iNode*) {
+KivoUnit::iNode* TestFactory::Create(const wxString& element, TiXmlElement* xml,
+                                     KivoUnit::iNode*) {
   created.push_back(element);
   if (element == wxS("broken")) return nullptr;
-  return new TestNode(element);
+  KivoUnit::iNode* node = new TestNode(element);
+  return xml != nullptr ? Read(element, node, xml) : node;
 }
 
 void RecordingListener::record(const wxString& event) {

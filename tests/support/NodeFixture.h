@@ -23,7 +23,8 @@ class TestNode : public KivoUnit::iNode {
   static std::vector<wxString>& destroyed();
 };
 
-// Makes TestNodes for "node", "item" and "other"; "broken" fails to be created.
+// Makes TestNodes for "node", "item" and "other", read from the XML element when one
+// is given; "broken" fails to be created.
 class TestFactory : public KivoUnit::iNodeFactory {
  public:
   explicit TestFactory(const wxString& name = wxS("TestFactory"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <wx/string.h>
 
 #include "kivo/KivoExport.h"
@@ -28,6 +30,8 @@ class KIVO_API KivoXML {
   virtual wxString GetXmlError() const;
   // Replaces the own document by the parsed file; on success it becomes the source.
   virtual bool Load(const wxString& filename);
+  // Writes the source document to its file through a temporary file that replaces it,
+  // so a failed save leaves the file as it was.
   virtual bool Save();
   // The fixed error document that report operations answer with.
   virtual wxString xmlException(const wxString& message) const;
@@ -71,12 +75,16 @@ class KIVO_API KivoXML {
   void appendClassTag(const wxString& marker) { m_ClassTag += marker; }
   // `node` printed by TinyXML with `indentUnit` per level and "\n" line breaks.
   static wxString PrintXML(const TiXmlNode& node, const wxString& indentUnit);
+  // Moves the own document out of Load's reach but keeps it until destruction:
+  // elements tied to it stay valid when the object loads another file.
+  void retireDocument();
 
  private:
   TiXmlDocument* m_Document;
   wxString m_Filename;
   TiXmlDocument* m_SourceDocument;
   wxString m_ClassTag;
+  std::vector<TiXmlDocument*> m_RetiredDocuments;
 };
 
 }  // namespace KivoUnit
