@@ -117,6 +117,7 @@ TEST_F(BootTest, BadFilesFailWithTheirMessageAndTheBaseStaysUsable) {
 TEST_F(BootTest, IncludeCyclesEndAndTheRestIsRead) {
   dir.write("a.xml", "<node name='a'><include filename='b.xml'/></node>");
   dir.write("b.xml", "<node name='b'><include filename='a.xml'/></node>");
+  base->AddResourceLocation(wxString::FromUTF8(dir.path().c_str()));  // as the boot loader does
   ASSERT_TRUE(base->Boot(file("boot.xml",
                               "<kivo name='kivo'><include filename='a.xml'/><node name='after'/></kivo>")));
   EXPECT_NE(base->Search(wxS("/after")), nullptr);
