@@ -20,10 +20,7 @@ unsigned long KivoLocker::s_WriterId = 0;
 
 KivoLocker::KivoLocker(unsigned int /*line*/, const char* /*file*/, const char* /*function*/,
                        const wxString& /*label*/)
-    : m_Reading(false),
-      m_Writing(false),
-      m_ThreadId(wxThread::GetCurrentId()),
-      m_Entered(false) {
+    : m_Reading(false), m_Writing(false), m_ThreadId(wxThread::GetCurrentId()), m_Entered(false) {
   if (KivoBase::GetInstance() != nullptr) enterTreeLock();
 }
 

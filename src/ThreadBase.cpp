@@ -41,8 +41,7 @@ ThreadBase::~ThreadBase() {
     wxCriticalSectionLocker lock(g_counts.lock);
     --g_counts.live;
     ++g_counts.destroyed;
-    m_Name = wxString::Format(wxS("~%u.(%u) "), m_Number,
-                              g_counts.created - g_counts.destroyed) +
+    m_Name = wxString::Format(wxS("~%u.(%u) "), m_Number, g_counts.created - g_counts.destroyed) +
              m_Name;
   }
   KIVO_REPORT(LevelMessage, m_Name + wxS(": ") + m_Details);

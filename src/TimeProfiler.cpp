@@ -110,16 +110,15 @@ double TimeProfiler::getSecondsSince(const std::string& name) const {
   return getSeconds() - getSeconds(name);
 }
 
-std::string TimeProfiler::getReport(const std::string& filter,
-                                    const std::string& separator) const {
+std::string TimeProfiler::getReport(const std::string& filter, const std::string& separator) const {
   const wxString wideFilter = Convert::StringToWX(filter);
   const wxString wideSeparator = Convert::StringToWX(separator);
   wxString report;
   for (const auto& [name, value] : m_Stamps) {
     if (!nameMatches(name, wideFilter)) continue;
-    report += wxString::Format(wxS("%s: %.3f seconds (%u microseconds)%s"),
-                               Convert::StringToWX(name), value / kMicrosecondsPerSecond, value,
-                               wideSeparator);
+    report +=
+        wxString::Format(wxS("%s: %.3f seconds (%u microseconds)%s"), Convert::StringToWX(name),
+                         value / kMicrosecondsPerSecond, value, wideSeparator);
   }
   return Convert::StringToSTD(report);
 }
