@@ -96,10 +96,9 @@ TEST_F(FinishTest, LastWriterReleasesTheWriterLockWithItsSteps) {
   EXPECT_TRUE(writer.iLocked());
   EXPECT_FALSE(writerLockFreeForOthers());
   writer.FinishWriting();
-  EXPECT_EQ(debugTexts(log),
-            (std::vector<wxString>{wxS("Writer finishing up..."),
-                                   wxS("Writer was the last in this thread..."),
-                                   wxS("Writer gone.")}));
+  EXPECT_EQ(debugTexts(log), (std::vector<wxString>{wxS("Writer finishing up..."),
+                                                    wxS("Writer was the last in this thread..."),
+                                                    wxS("Writer gone.")}));
   EXPECT_FALSE(writer.iLocked());
   writer.FinishWriting();
   EXPECT_EQ(log.count(), 3u) << "a second finish does nothing";
@@ -139,8 +138,8 @@ TEST_F(FinishTest, LastReaderPostsTheReadersFinishedStep) {
   log.clear();
   second.FinishReading();
   EXPECT_EQ(debugTexts(log),
-            (std::vector<wxString>{wxS("Reader finishing up..."),
-                                   wxS("Reader was the last one..."), wxS("Reader gone.")}));
+            (std::vector<wxString>{wxS("Reader finishing up..."), wxS("Reader was the last one..."),
+                                   wxS("Reader gone.")}));
   EXPECT_FALSE(second.iLocked());
 }
 

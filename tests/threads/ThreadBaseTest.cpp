@@ -94,8 +94,8 @@ TEST_F(ThreadBaseTest, DetachedThreadIsDestroyedByTheToolkitAfterItsExitLine) {
   ASSERT_FALSE(destroyed.empty()) << "the detached thread object was never destroyed";
   const wxString details = wxS("1. ") + hex(runningId) + wxS(", detached");
   EXPECT_EQ(destroyed, wxS("~1.(0) ") + name + wxS(": ") + details);
-  EXPECT_EQ(log.texts(), (std::vector<wxString>{name, name + wxS("::OnExit(): ") + details,
-                                                destroyed}));
+  EXPECT_EQ(log.texts(),
+            (std::vector<wxString>{name, name + wxS("::OnExit(): ") + details, destroyed}));
 }
 
 TEST_F(ThreadBaseTest, NumbersAreLiveCountsAndDestroyedObjectsShowWhatIsLeft) {
