@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "kivo/ThreadBase.h"
@@ -12,22 +16,25 @@ using KivoUnit::ThreadBase;
 
 namespace {
 
-// Records its own thread id and polls once, as a worker's loop does.
+// Records its own thread ids and polls once, as a worker's loop does.
 class PollingThread : public ThreadBase {
  public:
   PollingThread(wxThreadKind kind, const wxString& description,
-                std::atomic<unsigned long>* runningId = nullptr)
-      : ThreadBase(kind, description), m_RunningId(runningId) {}
+                std::atomic<unsigned long>* runningId = nullptr,
+                std::atomic<long>* kernelId = nullptr)
+      : ThreadBase(kind, description), m_RunningId(runningId), m_KernelId(kernelId) {}
 
  protected:
   ExitCode Entry() override {
     if (m_RunningId != nullptr) *m_RunningId = wxThread::GetCurrentId();
+    if (m_KernelId != nullptr) *m_KernelId = syscall(SYS_gettid);
     TestDestroy();
     return nullptr;
   }
 
  private:
   std::atomic<unsigned long>* m_RunningId;
+  std::atomic<long>* m_KernelId;
 };
 
 wxString hex(unsigned long id) { return wxString::Format(wxS("0x%lx"), id); }
@@ -48,6 +55,21 @@ wxString waitForMessage(const KivoTest::LogCapture& log, const wxString& prefix)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return wxEmptyString;
+}
+
+// A detached thread goes on with the toolkit's per-thread clean-up after its object
+// is destroyed, under a toolkit lock that the process destroys at exit; nothing
+// orders the two. Once the thread is gone, a joinable thread takes the same
+// clean-up lock and is joined, which puts that last use before the exit.
+void settleAfterDetachedThread(long kernelId) {
+  const std::string task = "/proc/self/task/" + std::to_string(kernelId);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  struct stat info {};
+  while (stat(task.c_str(), &info) == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  PollingThread settler(wxTHREAD_JOINABLE, wxS("settler"));
+  if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
 }
 
 class ThreadBaseTest : public ::testing::Test {
@@ -87,8 +109,9 @@ TEST_F(ThreadBaseTest, JoinableThreadLogsItsThreeLinesInTurn) {
 
 TEST_F(ThreadBaseTest, DetachedThreadIsDestroyedByTheToolkitAfterItsExitLine) {
   std::atomic<unsigned long> runningId{0};
+  std::atomic<long> kernelId{0};
   const wxString name = nameBuiltHere(1, wxS("Updater"));
-  auto* thread = new PollingThread(wxTHREAD_DETACHED, wxS("Updater"), &runningId);
+  auto* thread = new PollingThread(wxTHREAD_DETACHED, wxS("Updater"), &runningId, &kernelId);
   ASSERT_EQ(thread->Run(), wxTHREAD_NO_ERROR);
   const wxString destroyed = waitForMessage(log, wxS("~1.(0) "));
   ASSERT_FALSE(destroyed.empty()) << "the detached thread object was never destroyed";
@@ -96,6 +119,7 @@ TEST_F(ThreadBaseTest, DetachedThreadIsDestroyedByTheToolkitAfterItsExitLine) {
   EXPECT_EQ(destroyed, wxS("~1.(0) ") + name + wxS(": ") + details);
   EXPECT_EQ(log.texts(),
             (std::vector<wxString>{name, name + wxS("::OnExit(): ") + details, destroyed}));
+  settleAfterDetachedThread(kernelId);
 }
 
 TEST_F(ThreadBaseTest, NumbersAreLiveCountsAndDestroyedObjectsShowWhatIsLeft) {
