@@ -59,15 +59,6 @@ std::vector<std::string> expectedTable() {
 
 }  // namespace
 
-TEST(Profiler, EntryStartsZeroed) {
-  const ProfilerEntry entry;
-  EXPECT_EQ(entry.start, 0u);
-  EXPECT_EQ(entry.finish, 0u);
-  EXPECT_EQ(entry.total, 0u);
-  EXPECT_EQ(entry.count, 0u);
-  EXPECT_EQ(entry.thread, 0u);
-}
-
 TEST(Profiler, FinishWithoutStartCreatesNoEntry) {
   Profiler::getSingleton().finish("never started");
   EXPECT_FALSE(hasEntry("never started"));
