@@ -2,6 +2,7 @@
 
 #include "Report.h"
 #include "kivo/KivoTranslator.h"
+#include "kivo/TimeProfiler.h"
 #include "kivo/factory/iNodeFactory.h"
 
 namespace KivoUnit {
@@ -12,9 +13,17 @@ constexpr const char* kSourcePath = "include/kivo/KivoBase";
 KivoBase* KivoBase::s_Instance = nullptr;
 wxCriticalSection KivoBase::s_CS;
 int KivoBase::s_Locked = 0;
+wxMutex* KivoBase::s_KivoTimeLock = nullptr;
+TimeProfiler* KivoBase::s_KivoTime = nullptr;
 
 KivoBase::KivoBase()
-    : iNode(nullptr, wxS("root")), m_Factories(this), m_DefaultFactory(nullptr) {}
+    : iNode(nullptr, wxS("root")), m_Factories(this), m_DefaultFactory(nullptr) {
+  if (s_KivoTimeLock == nullptr) {
+    s_KivoTimeLock = new wxMutex();
+    wxMutexLocker lock(*s_KivoTimeLock);
+    if (s_KivoTime == nullptr) s_KivoTime = new TimeProfiler();
+  }
+}
 
 KivoBase::~KivoBase() {
   // Without a Shutdown the default factory is still ours to free.
@@ -22,6 +31,24 @@ KivoBase::~KivoBase() {
     m_DefaultFactory->destroy();
     delete m_DefaultFactory;
   }
+  wxMutex* timeLock = s_KivoTimeLock;
+  TimeProfiler* clock = nullptr;
+  if (timeLock != nullptr) {
+    wxMutexLocker lock(*timeLock);
+    clock = s_KivoTime;
+    s_KivoTime = nullptr;
+    s_KivoTimeLock = nullptr;
+  }
+  delete clock;
+  delete timeLock;
+}
+
+unsigned int KivoBase::getMicroseconds() {
+  wxMutex* timeLock = s_KivoTimeLock;
+  if (timeLock == nullptr) return 0;
+  wxMutexLocker lock(*timeLock);
+  if (!lock.IsOk() || s_KivoTime == nullptr) return 0;
+  return s_KivoTime->getMicroseconds();
 }
 
 KivoBase* KivoBase::GetInstance() { return s_Instance; }

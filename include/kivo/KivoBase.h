@@ -14,6 +14,7 @@ namespace KivoUnit {
 
 class iNodeFactory;
 class KivoTranslator;
+class TimeProfiler;
 
 // The root of the process-wide tree and the registry of node factories. Nodes
 // created through the base are destroyed through it, by the factory that made them.
@@ -63,6 +64,8 @@ class KIVO_API KivoBase : public iNode {
   // Callers use KivoLocker rather than these.
   static void Enter();
   static void Leave();
+  // Microseconds on the library clock since the first base was built; 0 without one.
+  static unsigned int getMicroseconds();
   static KivoTranslator& getTranslator();
   static wxString Translate(const wxString& text);
 
@@ -72,6 +75,9 @@ class KIVO_API KivoBase : public iNode {
   // (changed only while the lock is held).
   static wxCriticalSection s_CS;
   static int s_Locked;
+  // The library clock and the mutex that guards it; made with a base, freed with it.
+  static wxMutex* s_KivoTimeLock;
+  static TimeProfiler* s_KivoTime;
 
  protected:
   // Places `node` under `path` (a plain "node" there); `kind` names it in messages.

@@ -1,6 +1,7 @@
 #include <set>
 
 #include <wx/regex.h>
+#include <wx/utils.h>
 
 #include "kivo/Indent.h"
 #include "kivo/KivoBase.h"
@@ -178,6 +179,13 @@ TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   EXPECT_TRUE(log.contains(wxS("No '/kivo/newer/older'\n"), 4));
   EXPECT_FALSE(base->hasChildren());
   EXPECT_EQ(base->Search(wxS("/current/factories")), nullptr);
+}
+
+TEST_F(BootTest, LibraryClockRunsWhileABaseLives) {
+  const unsigned int first = KivoBase::getMicroseconds();
+  wxMilliSleep(2);
+  EXPECT_GT(KivoBase::getMicroseconds(), first);
+  EXPECT_NE(KivoBase::s_KivoTime, nullptr);
 }
 
 TEST_F(BootTest, UpdateListsEachLoadedLibraryOnce) {
