@@ -88,3 +88,36 @@ BENCHMARK(BM_ProfilerHelperStartFinish);
 BENCHMARK(BM_ProfilerHelperStartFinish)->Threads(2);
 
 }  // namespace
+
+namespace {
+
+// Two threads taking the one tree lock in turn: the cost of a contended guard.
+void BM_KivoLockerContended(benchmark::State& state) {
+  static KivoBase* shared = nullptr;
+  if (state.thread_index() == 0) {
+    shared = new KivoBase();
+    KivoBase::s_Instance = shared;
+  }
+  for (auto _ : state) {
+    KivoLocker guard(__LINE__, __FILE__, __func__, kNoLabel);
+    benchmark::DoNotOptimize(guard.Write());
+  }
+  state.SetItemsProcessed(state.iterations());
+  if (state.thread_index() == 0) {
+    KivoBase::s_Instance = nullptr;
+    delete shared;
+  }
+}
+BENCHMARK(BM_KivoLockerContended)->Threads(2)->UseRealTime();
+
+void BM_StdMutexContended(benchmark::State& state) {
+  static std::mutex mutex;
+  for (auto _ : state) {
+    std::lock_guard<std::mutex> lock(mutex);
+    benchmark::DoNotOptimize(&mutex);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StdMutexContended)->Threads(2)->UseRealTime();
+
+}  // namespace
