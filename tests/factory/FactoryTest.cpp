@@ -28,7 +28,8 @@ TEST_F(NodeTest, QualifiedKeysWinBelowTheirParentAndPassThePlainElementName) {
 
   EXPECT_TRUE(base->DestroyNode(fromSpecial)) << "destroyed through the plain key's factory";
   EXPECT_TRUE(base->DestroyNode(fromPlain));
-  special.destroy();
+  special.destroy();  // withdraws the plain names too: give them back to the fixture's factory
+  factory->RegisterElements();
 }
 
 TEST_F(NodeTest, ReplacingAndWithdrawingRegistrations) {
