@@ -1,30 +1,51 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include <tinyxml.h>
 
 #include <wx/string.h>
 
+#include "support/LogCapture.h"
+
+// Failure messages show texts rather than character codes.
+inline void PrintTo(const wxString& text, std::ostream* out) {
+  *out << '"' << text.utf8_string() << '"';
+}
+
 namespace KivoTest {
 
-// A document parsed from text, for tests that work on real TinyXML elements.
+using Lines = std::vector<wxString>;
+
+// A document parsed from UTF-8 text, for tests on real TinyXML elements.
 inline std::unique_ptr<TiXmlDocument> parseXml(const std::string& text) {
   auto document = std::make_unique<TiXmlDocument>();
   document->Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
   return document;
 }
 
-inline wxString utf8(const char* text) { return wxString::FromUTF8(text); }
+inline wxString utf8(const std::string& text) {
+  return wxString::FromUTF8(text.data(), text.size());
+}
 
-// Counts the child elements of `parent` called `name`.
-inline int childCount(const TiXmlElement* parent, const char* name) {
-  int count = 0;
-  for (const TiXmlElement* c = parent->FirstChildElement(name); c; c = c->NextSiblingElement(name)) {
-    ++count;
+// `node` printed on one line, as TinyXML writes it.
+inline std::string printed(const TiXmlNode& node) {
+  TiXmlPrinter printer;
+  printer.SetStreamPrinting();
+  node.Accept(&printer);
+  return printer.CStr();
+}
+
+// Every logged message as "level source function(): text", for exact comparisons.
+inline Lines logged(const LogCapture& log) {
+  Lines lines;
+  for (const auto& m : log.messages()) {
+    lines.push_back(wxString::Format("%i %s %s(): %s", m.level, m.file, m.function, m.message));
   }
-  return count;
+  return lines;
 }
 
 }  // namespace KivoTest
