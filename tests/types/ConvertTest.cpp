@@ -9,6 +9,7 @@
 
 #include "kivo/Convert.h"
 #include "kivo/Indent.h"
+#include "support/LogCapture.h"
 
 using KivoUnit::Convert;
 
@@ -170,4 +171,15 @@ TEST(Convert, DateTextsCarryTheStandardOffsetOfTheZone) {
     unsetenv("TZ");
   }
   tzset();
+}
+
+TEST(Convert, ToValidUtf8ReportsButKeepsTheBytes) {
+  KivoTest::LogCapture log;
+  EXPECT_EQ(Convert::ToValidUTF8("gr\xC3\xBC\xC3\x9F"), "gr\xC3\xBC\xC3\x9F");
+  EXPECT_EQ(log.count(), 0u);
+  EXPECT_EQ(Convert::ToValidUTF8("bad \xFF byte"), "bad \xFF byte");
+  ASSERT_EQ(log.count(), 1u);
+  EXPECT_EQ(log.messages()[0].level, 4);
+  EXPECT_TRUE(log.messages()[0].message.StartsWith(wxS("Non-UTF8(")));
+  EXPECT_EQ(log.messages()[0].function, wxS("ToValidUTF8"));
 }
