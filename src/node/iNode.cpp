@@ -68,10 +68,6 @@ int iNode::indexOf(const iNode* child) const {
   return found == m_Children.end() ? -1 : static_cast<int>(found - m_Children.begin());
 }
 
-void iNode::dropEmptyEntries() {
-  m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), nullptr), m_Children.end());
-}
-
 // --- identity and navigation -------------------------------------------------
 
 iNodeFactory* iNode::getCreator() const { return m_Creator; }

@@ -30,7 +30,9 @@ const KivoBase* routingBase(const iNode* node) {
 
 bool iNode::Init() {
   if (!rootIsBase()) return false;
-  CleanUp();
+  // Each child's Init clears its own children, so only this level is cleared here;
+  // a full CleanUp per node would walk every subtree once per level above it.
+  dropDashedChildren();
   for (size_t i = 0; i < getChildren().size(); ++i) {
     if (iNode* child = getChildren()[i]) child->Init();
   }
@@ -41,19 +43,26 @@ bool iNode::Init() {
 bool iNode::isInitialized() const { return m_Initialized; }
 
 bool iNode::CleanUp() {
-  KivoBase* base = owningBase();
-  NodeList& children = getChildren();
-  for (size_t i = 0; i < children.size();) {
-    iNode* child = children[i];
-    if (child != nullptr && child->getName().StartsWith(wxS("-"))) {
-      children.erase(children.begin() + static_cast<long>(i));
-      if (base != nullptr) base->DestroyNode(child);
-      continue;
-    }
-    if (child != nullptr) child->CleanUp();
-    ++i;
+  dropDashedChildren();
+  for (size_t i = 0; i < getChildren().size(); ++i) {
+    if (iNode* child = getChildren()[i]) child->CleanUp();
   }
   return true;
+}
+
+void iNode::dropDashedChildren() {
+  NodeList& children = getChildren();
+  KivoBase* base = nullptr;
+  for (size_t i = 0; i < children.size();) {
+    iNode* child = children[i];
+    if (child == nullptr || !child->getName().StartsWith(wxS("-"))) {
+      ++i;
+      continue;
+    }
+    children.erase(children.begin() + static_cast<long>(i));
+    if (base == nullptr) base = owningBase();
+    if (base != nullptr) base->DestroyNode(child);
+  }
 }
 
 void iNode::destroy() {

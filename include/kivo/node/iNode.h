@@ -195,7 +195,8 @@ class KIVO_API iNode : public KivoElement {
   // "[element:name:label]" for messages.
   wxString describe() const;
   void notifyListeners(const std::function<void(iNodeListener*)>& notify) const;
-  void dropEmptyEntries();
+  // Takes children whose names begin with "-" out and destroys them.
+  void dropDashedChildren();
 
   wxString m_IncludeName;
   wxString m_IncludePath;
