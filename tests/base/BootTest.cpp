@@ -14,18 +14,10 @@ using namespace KivoUnit;
 
 namespace {
 
-// Items made by a test factory record their destruction order by name.
-class ItemFactory : public iNodeFactory {
+// Items record their destruction order by name.
+class ItemFactory : public KivoTest::TestFactory {
  public:
-  ItemFactory() : iNodeFactory(nullptr, wxS("factory")) {
-    setName(wxS("Items"));
-    Register(wxS("item"));
-    RegisterElements();
-  }
-  iNode* Create(const wxString& element, TiXmlElement* xml, iNode*) override {
-    iNode* node = new KivoTest::TestNode(element);
-    return xml != nullptr ? Read(element, node, xml) : node;
-  }
+  ItemFactory() : TestFactory(wxS("Items"), {wxS("item")}) {}
 };
 
 class BootTest : public ::testing::Test {

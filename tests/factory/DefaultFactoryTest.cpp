@@ -15,17 +15,9 @@ using namespace KivoUnit;
 namespace {
 
 // Makes plain nodes for the root elements the include files use.
-class SettingsFactory : public iNodeFactory {
+class SettingsFactory : public KivoTest::TestFactory {
  public:
-  SettingsFactory() : iNodeFactory(nullptr, wxS("factory")) {
-    setName(wxS("Settings"));
-    Register(wxS("settings"));
-    RegisterElements();
-  }
-  iNode* Create(const wxString& element, TiXmlElement* xml, iNode*) override {
-    iNode* node = new KivoTest::TestNode(element);
-    return xml != nullptr ? Read(element, node, xml) : node;
-  }
+  SettingsFactory() : TestFactory(wxS("Settings"), {wxS("settings")}) {}
 };
 
 class DefaultFactoryTest : public ::testing::Test {

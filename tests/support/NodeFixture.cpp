@@ -9,12 +9,10 @@ std::vector<wxString>& TestNode::destroyed() {
   return names;
 }
 
-TestFactory::TestFactory(const wxString& name) : iNodeFactory(nullptr, wxS("factory")) {
+TestFactory::TestFactory(const wxString& name, const std::vector<wxString>& elements)
+    : iNodeFactory(nullptr, wxS("factory")) {
   setName(name);
-  Register(wxS("node"));
-  Register(wxS("item"));
-  Register(wxS("other"));
-  Register(wxS("broken"));
+  for (const wxString& element : elements) Register(element);
   RegisterElements();
 }
 

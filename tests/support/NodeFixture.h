@@ -23,11 +23,14 @@ class TestNode : public KivoUnit::iNode {
   static std::vector<wxString>& destroyed();
 };
 
-// Makes TestNodes for "node", "item" and "other", read from the XML element when one
-// is given; "broken" fails to be created.
+// Makes TestNodes for the element names it is given (by default "node", "item",
+// "other" and "broken"), read from the XML element when one is given; "broken"
+// fails to be created.
 class TestFactory : public KivoUnit::iNodeFactory {
  public:
-  explicit TestFactory(const wxString& name = wxS("TestFactory"));
+  explicit TestFactory(const wxString& name = wxS("TestFactory"),
+                       const std::vector<wxString>& elements = {wxS("node"), wxS("item"),
+                                                                wxS("other"), wxS("broken")});
   KivoUnit::iNode* Create(const wxString& element, TiXmlElement* xml,
                           KivoUnit::iNode* parent) override;
   std::vector<wxString> created;
