@@ -1,14 +1,12 @@
 #include "HostSession.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "LogPrinter.h"
 #include "Output.h"
+#include "StreamCapture.h"
 #include "Text.h"
 #include <tinyxml.h>
 
@@ -22,32 +20,6 @@ namespace KivoHost {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The library prints developer lines on standard output while it shuts down; they
-// go to standard error when every log level is wanted, and nowhere otherwise, so
-// that the program's output stays clean.
-class StdoutAside {
- public:
-  explicit StdoutAside(bool toStderr) : m_Saved(-1) {
-    std::fflush(stdout);
-    const int target = toStderr ? dup(STDERR_FILENO) : ::open("/dev/null", O_WRONLY);
-    if (target < 0) return;
-    m_Saved = dup(STDOUT_FILENO);
-    dup2(target, STDOUT_FILENO);
-    close(target);
-  }
-  ~StdoutAside() {
-    if (m_Saved < 0) return;
-    std::fflush(stdout);
-    dup2(m_Saved, STDOUT_FILENO);
-    close(m_Saved);
-  }
-  StdoutAside(const StdoutAside&) = delete;
-  StdoutAside& operator=(const StdoutAside&) = delete;
-
- private:
-  int m_Saved;
-};
 
 // Checks the file before the library sees it, for a clearer message than its own.
 bool checkConfiguration(const fs::path& file, std::string& error) {
@@ -141,7 +113,12 @@ bool HostSession::boot(const std::string& file, std::string& error) {
   }
   base->AddResourceLocation(fromUtf8(fs::path(file).parent_path().string()));
   m_Log.hold();  // a failed boot is shown as one line, with the base's last error
-  const bool booted = base->Boot(fromUtf8(file));
+  bool booted = false;
+  {
+    StreamCapture output(stdout, KivoUnit::LevelMessage);
+    StreamCapture errors(stderr, KivoUnit::LevelError);
+    booted = base->Boot(fromUtf8(file));
+  }
   const std::string reason = booted ? std::string() : toUtf8(base->GetError());
   const bool everyLevel = KivoUnit::Application::getApp().getLogLevel() == KivoUnit::AppLogAll;
   m_Log.release(!booted && !everyLevel);
@@ -160,9 +137,7 @@ void HostSession::stop() {
     }
     KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo stop"));
     if (KivoUnit::KivoBase* base = guard.Write()) {
-      const bool everyLevel =
-          KivoUnit::Application::getApp().getLogLevel() == KivoUnit::AppLogAll;
-      StdoutAside aside(everyLevel);
+      StreamCapture developerLines(stdout, KivoUnit::LevelDebug);
       KivoUnit::KivoBase::s_Instance = nullptr;
       base->Shutdown();
       delete base;
