@@ -82,8 +82,10 @@ TEST_F(KivoBadInput, UsageErrorsExitWithTwoAndPointToTheHelp) {
 
 TEST_F(KivoBadInput, NoStackTraceOrAbortOnAnyFailure) {
   const std::string file = config.dir().write("bad.xml", "<<<");
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"tree", file}, {"exec", config.main(), "/nowhere"}, {"set", config.main(), "/locked", "a=1"}}) {
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"tree", file},
+                                             {"exec", config.main(), "/nowhere"},
+                                             {"set", config.main(), "/locked", "a=1"}}) {
     const ProgramRun run = runKivo(arguments);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.find("terminate"), std::string::npos) << run.err;

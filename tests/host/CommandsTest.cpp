@@ -28,7 +28,8 @@ TEST_F(KivoCommands, TreePrintsEveryNodeIndentedWithLabelElementAndAttributes) {
             std::string::npos)
       << run.out;
   EXPECT_EQ(countLines(run.out, "  sound [SymLink] symlink_target_path=/settings/audio"), 1u);
-  EXPECT_EQ(countLines(run.out, "    boot [node]"), 1u) << "the library's run-time nodes belong to the tree";
+  EXPECT_EQ(countLines(run.out, "    boot [node]"), 1u)
+      << "the library's run-time nodes belong to the tree";
 }
 
 TEST_F(KivoCommands, TreeOfAPathPrintsOnlyThatSubtreeFromColumnZero) {
@@ -136,8 +137,9 @@ TEST_F(KivoCommands, AGoodRunWritesNothingToStandardErrorByDefault) {
 }
 
 TEST_F(KivoCommands, LogLinesShowLevelTextAndSourceOneLineEach) {
-  config.dir().write("broken.xml",
-                     "<node name=\"kivo\"><include filename=\"absent.xml\"/><node name=\"a\"/></node>");
+  config.dir().write(
+      "broken.xml",
+      "<node name=\"kivo\"><include filename=\"absent.xml\"/><node name=\"a\"/></node>");
   const ProgramRun run = runKivo({"--log-level", "1", "tree", config.dir().file("broken.xml")});
   EXPECT_EQ(run.status, 0) << "a missing include is reported, not fatal";
   EXPECT_GE(countLines(run.err, "absent.xml"), 1u) << run.err;
@@ -161,8 +163,8 @@ TEST_F(KivoCommands, QuietShowsNoLogLinesButTheSameResult) {
 }
 
 TEST_F(KivoCommands, AddonsOptionIsAcceptedAndNeedsAFolder) {
-  const ProgramRun with = runKivo({"--addons", config.dir().path(), "get", config.main(),
-                                   "/settings/window", "width"});
+  const ProgramRun with =
+      runKivo({"--addons", config.dir().path(), "get", config.main(), "/settings/window", "width"});
   const ProgramRun without = runKivo({"get", config.main(), "/settings/window", "--addons"});
   EXPECT_EQ(with.status, 0);
   EXPECT_EQ(with.out, "800\n");

@@ -57,6 +57,17 @@ TEST_F(KivoSet, TheLibrarysRunTimeNodesNeverReachTheSavedFile) {
   EXPECT_EQ(tree.err, "");
 }
 
+TEST_F(KivoSet, RunTimeNodesStayOutAlsoWhenTheRootHasAnotherName) {
+  const std::string file =
+      config.dir().write("player.xml", "<node name=\"player\"><node name=\"a\" x=\"1\"/></node>\n");
+  runKivo({"set", file, "/a", "x=2"});
+  runKivo({"set", file, "/a", "x=3"});
+  const std::string saved = config.dir().read("player.xml");
+  EXPECT_EQ(countLines(saved, "<node"), 2u) << saved;
+  EXPECT_EQ(runKivo({"get", file, "/a", "x"}).out, "3\n");
+  EXPECT_EQ(countLines(runKivo({"tree", file}).out, "current [node]"), 1u);
+}
+
 TEST_F(KivoSet, SeveralAssignmentsAtOnceKeepSpacesAndEqualSigns) {
   const ProgramRun run = runKivo(
       {"set", config.main(), "/settings/audio", "volume=0.75", "title=Main out", "expr=a=b"});

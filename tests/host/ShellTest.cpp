@@ -17,7 +17,8 @@ class KivoShell : public testing::Test {
 };
 
 TEST_F(KivoShell, NavigatesWithCdLsAndPwdWithoutPrompts) {
-  const ProgramRun run = shell("pwd\nls\ncd settings\npwd\nls\ncd ..\ncd library/favourites\npwd\nquit\n");
+  const ProgramRun run =
+      shell("pwd\nls\ncd settings\npwd\nls\ncd ..\ncd library/favourites\npwd\nquit\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
@@ -38,7 +39,8 @@ TEST_F(KivoShell, CommandsTakePathsRelativeToTheCurrentNode) {
 TEST_F(KivoShell, SetChangesOnlyTheTreeUntilSave) {
   const std::string library = config.dir().read("library.xml");
   const std::string main = config.dir().read("main.xml");
-  const ProgramRun unsaved = shell("set library/favourites tracks=7\nget library/favourites tracks\n");
+  const ProgramRun unsaved =
+      shell("set library/favourites tracks=7\nget library/favourites tracks\n");
   EXPECT_EQ(unsaved.out, "7\n");
   EXPECT_EQ(config.dir().read("library.xml"), library);
 
@@ -51,14 +53,16 @@ TEST_F(KivoShell, SetChangesOnlyTheTreeUntilSave) {
 }
 
 TEST_F(KivoShell, QuotedWordsKeepTheirSpaces) {
-  const ProgramRun run = shell("set settings/window 'title=Main window' note=\"a \\\"b\\\"\"\n"
-                               "get settings/window title\nget settings/window note\n");
+  const ProgramRun run = shell(
+      "set settings/window 'title=Main window' note=\"a \\\"b\\\"\"\n"
+      "get settings/window title\nget settings/window note\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Main window\na \"b\"\n");
 }
 
 TEST_F(KivoShell, AFailedCommandIsReportedTheScriptGoesOnAndTheExitFails) {
-  const ProgramRun run = shell("cd /nowhere\npwd\nfrobnicate\nset settings/window width\nget settings/window width\n");
+  const ProgramRun run =
+      shell("cd /nowhere\npwd\nfrobnicate\nset settings/window width\nget settings/window width\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "/\n800\n");
   EXPECT_EQ(run.err,
@@ -87,8 +91,8 @@ TEST_F(KivoShell, CommandsAfterQuitAreNotRun) {
 
 TEST_F(KivoShell, HelpNamesEveryCommand) {
   const ProgramRun run = shell("help\n");
-  for (const char* name : {"ls", "cd", "pwd", "tree", "state", "info", "exec", "get", "set",
-                           "save", "log", "help", "quit"}) {
+  for (const char* name : {"ls", "cd", "pwd", "tree", "state", "info", "exec", "get", "set", "save",
+                           "log", "help", "quit"}) {
     EXPECT_EQ(countLines(run.out, std::string("  ") + name + " "), 1u) << name;
   }
 }

@@ -1,5 +1,7 @@
 #include "HostSession.h"
 
+#include <tinyxml.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -8,8 +10,6 @@
 #include "Output.h"
 #include "StreamCapture.h"
 #include "Text.h"
-#include <tinyxml.h>
-
 #include "kivo/Application.h"
 #include "kivo/KivoBase.h"
 #include "kivo/KivoLocker.h"
@@ -59,20 +59,39 @@ void untie(KivoUnit::iNode& node) {
   }
 }
 
+// The highest node of the branch holding `current` whose element the library made
+// at boot: an element without attributes that holds nothing but the branch. With a
+// root not named kivo that is the "kivo" node the library adds.
+KivoUnit::iNode* runTimeBranch(KivoUnit::KivoBase& base, KivoUnit::iNode* current) {
+  KivoUnit::iNode* top = current;
+  for (KivoUnit::iNode* parent = top->getParent(); parent != nullptr && parent != &base;
+       parent = parent->getParent()) {
+    const TiXmlElement* element = parent->getTie();
+    const TiXmlNode* branch = top->getTie();
+    const bool madeForBranch = element != nullptr && element->FirstAttribute() == nullptr &&
+                               element->FirstChild() == branch && element->LastChild() == branch;
+    if (!madeForBranch) break;
+    top = parent;
+  }
+  return top;
+}
+
 // The boot ties the nodes the library adds under /kivo/current (factories, boot
 // stamps) to new elements of the configuration document. They are not
 // configuration: without this, saving the configuration would write them into it.
 void keepRunTimeNodesOutOfFile(KivoUnit::KivoBase& base) {
   KivoUnit::iNode* current = base.Search(wxS("/kivo/current"));
   if (current == nullptr || current->getTie() == nullptr) return;
-  TiXmlElement* element = current->getTie();
-  untie(*current);
+  KivoUnit::iNode* branch = runTimeBranch(base, current);
+  TiXmlElement* element = branch->getTie();
+  untie(*branch);
   if (TiXmlNode* parent = element->Parent()) parent->RemoveChild(element);
 }
 
 }  // namespace
 
-HostSession::HostSession(LogPrinter& log) : m_Log(log), m_ToolkitAcquired(false), m_Started(false) {}
+HostSession::HostSession(LogPrinter& log)
+    : m_Log(log), m_ToolkitAcquired(false), m_Started(false) {}
 
 HostSession::~HostSession() { stop(); }
 

@@ -41,9 +41,8 @@ iNode* requireNode(KivoBase* base, const std::string& path) {
 }
 
 std::string shownValue(const std::string& value) {
-  std::string shown = value.size() > kLongestShownValue
-                          ? value.substr(0, kLongestShownValue - 3) + "..."
-                          : value;
+  std::string shown =
+      value.size() > kLongestShownValue ? value.substr(0, kLongestShownValue - 3) + "..." : value;
   const bool needsQuotes = shown.empty() || shown.find_first_of(" \t\n\"") != std::string::npos;
   return needsQuotes ? "\"" + shown + "\"" : shown;
 }

@@ -1,5 +1,7 @@
 #include "Shell.h"
 
+#include <readline/history.h>
+#include <readline/readline.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -7,9 +9,6 @@
 #include <cstring>
 #include <deque>
 #include <iostream>
-
-#include <readline/history.h>
-#include <readline/readline.h>
 
 #include "LogPrinter.h"
 #include "NodeCommands.h"
@@ -22,7 +21,7 @@ namespace {
 
 constexpr int kQuit = -1;
 
-const char* const kShellCommands[] = {"cd",  "exec", "get",  "help", "info", "log", "ls",
+const char* const kShellCommands[] = {"cd",  "exec", "get",  "help", "info",  "log", "ls",
                                       "pwd", "quit", "save", "set",  "state", "tree"};
 
 const char* const kShellHelp =
@@ -165,7 +164,8 @@ std::vector<std::string> Shell::complete(const std::string& text, bool firstWord
   const size_t slash = text.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : text.substr(0, slash + 1);
   const std::string prefix = text.substr(folder.size());
-  for (const std::string& name : childNames(resolvePath(m_Current, folder.empty() ? "." : folder))) {
+  for (const std::string& name :
+       childNames(resolvePath(m_Current, folder.empty() ? "." : folder))) {
     if (name.compare(0, prefix.size(), prefix) == 0) matches.push_back(folder + name);
   }
   return matches;
@@ -183,8 +183,9 @@ char* nextMatch(const char*, int state) {
 
 char** completeWord(const char* text, int start, int) {
   rl_attempted_completion_over = 1;  // never fall back to file names
-  const bool firstWord = std::string(rl_line_buffer, static_cast<size_t>(start))
-                             .find_first_not_of(" \t") == std::string::npos;
+  const bool firstWord =
+      std::string(rl_line_buffer, static_cast<size_t>(start)).find_first_not_of(" \t") ==
+      std::string::npos;
   g_Matches = g_CompletingShell->complete(text, firstWord);
   // A node with children completes to "name/", ready for the next piece.
   bool allFolders = !g_Matches.empty();
@@ -213,8 +214,10 @@ std::vector<std::string> splitWords(const std::string& line) {
       word += line[++i];
       inWord = true;
     } else if (quote != '\0') {
-      if (c == quote) quote = '\0';
-      else word += c;
+      if (c == quote)
+        quote = '\0';
+      else
+        word += c;
     } else if (c == '"' || c == '\'') {
       quote = c;
       inWord = true;

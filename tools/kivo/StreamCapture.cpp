@@ -21,9 +21,9 @@ StreamCapture::StreamCapture(std::FILE* stream, int level)
 StreamCapture::~StreamCapture() {
   const bool stdErr = m_Stream == stderr;
   for (const std::string& line : restore()) {
-    KivoUnit::Tracer::getSingleton()->Log(m_Level, fromUtf8(line), 0,
-                                          stdErr ? "library standard error" : "library standard output",
-                                          nullptr);
+    KivoUnit::Tracer::getSingleton()->Log(
+        m_Level, fromUtf8(line), 0, stdErr ? "library standard error" : "library standard output",
+        nullptr);
   }
 }
 

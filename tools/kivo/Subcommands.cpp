@@ -80,23 +80,25 @@ const char* globalOptionsHelp() {
 }
 
 void printOverview() {
-  std::printf("Usage: kivo [OPTIONS] COMMAND FILE [ARGUMENTS]\n\n"
-              "Boots the configuration FILE, does one job, and stops.\n\nCommands:\n");
+  std::printf(
+      "Usage: kivo [OPTIONS] COMMAND FILE [ARGUMENTS]\n\n"
+      "Boots the configuration FILE, does one job, and stops.\n\nCommands:\n");
   for (const Subcommand& subcommand : kSubcommands) {
     std::printf("  %-6s %s\n", subcommand.name, subcommand.summary);
   }
-  std::printf("\n%s  --version      print the library's version and exit\n\n"
-              "Run 'kivo COMMAND --help' for the help of one command.\n",
-              globalOptionsHelp());
+  std::printf(
+      "\n%s  --version      print the library's version and exit\n\n"
+      "Run 'kivo COMMAND --help' for the help of one command.\n",
+      globalOptionsHelp());
 }
 
 void printSubcommandHelp(const Subcommand& subcommand) {
   std::string summary = subcommand.summary;
   summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
-  std::printf("Usage: kivo %s [OPTIONS] %s\n\n%s.\n%s\nPaths are \"/\"-separated node names "
-              "from the root, for example /settings/window.\n\n%s",
-              subcommand.name, subcommand.usage, summary.c_str(), subcommand.details,
-              globalOptionsHelp());
+  std::printf(
+      "Usage: kivo %s [OPTIONS] %s\n\n%s.\n%s\nPaths are \"/\"-separated node names "
+      "from the root, for example /settings/window.\n\n%s",
+      subcommand.name, subcommand.usage, summary.c_str(), subcommand.details, globalOptionsHelp());
 }
 
 }  // namespace KivoHost

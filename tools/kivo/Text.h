@@ -1,8 +1,8 @@
 #pragma once
 // Conversions between the library's wide texts and the program's UTF-8 texts.
-#include <string>
-
 #include <wx/string.h>
+
+#include <string>
 
 namespace KivoHost {
 
