@@ -16,3 +16,10 @@ target_link_libraries(kivo_wx INTERFACE ${wxWidgets_LIBRARIES} Threads::Threads)
 # TinyXML's header defines TIXML_USE_STL itself; never define it here.
 pkg_check_modules(TINYXML REQUIRED IMPORTED_TARGET tinyxml)
 pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.2)
+
+# GNU readline for the kivo shell: line editing, history and completion.
+find_path(READLINE_INCLUDE_DIR readline/readline.h REQUIRED)
+find_library(READLINE_LIBRARY readline REQUIRED)
+add_library(Readline::readline INTERFACE IMPORTED)
+target_include_directories(Readline::readline SYSTEM INTERFACE ${READLINE_INCLUDE_DIR})
+target_link_libraries(Readline::readline INTERFACE ${READLINE_LIBRARY})

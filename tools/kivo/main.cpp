@@ -1,38 +1,65 @@
-// The kivo host program. For now it reports the library it runs against.
-#include <cstdio>
-#include <cstring>
+// The kivo host program: boots a configuration, does one job, and stops.
+#include <unistd.h>
 
-#include "kivo/Application.h"
-#include "kivo/Toolkit.h"
-#include "kivo/Tracer.h"
+#include <cstdio>
+
+#include "Arguments.h"
+#include "HostSession.h"
+#include "LogPrinter.h"
+#include "Output.h"
+#include "Subcommands.h"
 #include "kivo/Version.h"
 
 namespace {
 
-void printUsage(std::FILE* out) {
-  std::fprintf(out,
-               "Usage: kivo [--version] [--help]\n"
-               "  --version  print the version of the Kivo library and exit\n"
-               "  --help     print this help and exit\n");
+using namespace KivoHost;
+
+// Help, version and usage errors: everything decided before the library starts.
+bool answerWithoutBooting(const Arguments& arguments, const Subcommand* subcommand, int& code) {
+  code = ExitOk;
+  if (arguments.version && arguments.command.empty()) {
+    std::printf("kivo %s\n", KivoUnit::LibraryVersion());
+  } else if (arguments.command.empty()) {
+    printOverview();
+    code = arguments.help ? ExitOk : usageError("no command given", "kivo");
+  } else if (subcommand == nullptr) {
+    code = usageError("unknown command " + quoted(arguments.command), "kivo");
+  } else if (arguments.help) {
+    printSubcommandHelp(*subcommand);
+  } else if (arguments.operands.size() < subcommand->minOperands) {
+    code = usageError(arguments.operands.empty() ? "missing FILE" : "missing arguments",
+                      std::string("kivo ") + subcommand->name);
+  } else if (arguments.operands.size() > subcommand->maxOperands) {
+    code = usageError("too many arguments", std::string("kivo ") + subcommand->name);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+int bootAndRun(const Arguments& arguments, const Subcommand& subcommand) {
+  LogPrinter log(arguments.quiet, isatty(STDERR_FILENO) != 0);
+  HostSession session(log);
+  std::string error;
+  SessionSettings settings;
+  settings.configuration = arguments.operands[0];
+  settings.addonsFolder = arguments.addonsFolder;
+  settings.logLevel = arguments.logLevel;
+  if (!session.start(settings, error)) return fail(error);
+  const int code = subcommand.run(arguments.operands);
+  std::fflush(stdout);
+  session.stop();
+  return code;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    printUsage(stdout);
-    return 0;
-  }
-  if (argc > 2 || (argc == 2 && std::strcmp(argv[1], "--version") != 0)) {
-    std::fprintf(stderr, "kivo: unknown arguments; try 'kivo --help'\n");
-    return 2;
-  }
-  KivoUnit::Toolkit::Scope toolkit;
-  if (!toolkit.ok()) {
-    std::fprintf(stderr, "kivo: the toolkit could not be started\n");
-    return 1;
-  }
-  KivoUnit::Application::getApp().setName(wxS("kivo"));
-  std::printf("Kivo %s\n", KivoUnit::LibraryVersion());
-  return 0;
+  Arguments arguments;
+  std::string error;
+  if (!parseArguments(argc, argv, arguments, error)) return usageError(error, "kivo");
+  const Subcommand* subcommand = findSubcommand(arguments.command);
+  int code = ExitOk;
+  if (answerWithoutBooting(arguments, subcommand, code)) return code;
+  return bootAndRun(arguments, *subcommand);
 }

@@ -1,0 +1,97 @@
+// Bad input: one clear line on standard error, a non-zero exit, nothing else.
+#include <gtest/gtest.h>
+
+#include "host/KivoProgram.h"
+
+namespace KivoTest {
+namespace {
+
+class KivoBadInput : public testing::Test {
+ protected:
+  // One "kivo: " line that contains `part`, and nothing on standard output.
+  static void expectOneLineNaming(const ProgramRun& run, const std::string& part) {
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(countLines(run.err, ""), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind("kivo: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
+  }
+
+  HostConfiguration config;
+};
+
+TEST_F(KivoBadInput, AMissingConfigurationIsNamed) {
+  const ProgramRun run = runKivo({"tree", config.dir().file("absent.xml")});
+  EXPECT_EQ(run.status, 1);
+  expectOneLineNaming(run, "'" + config.dir().file("absent.xml") + "' not found");
+}
+
+TEST_F(KivoBadInput, AMalformedConfigurationIsNamedWithTheParserError) {
+  const std::string file = config.dir().write("bad.xml", "<node name=\"kivo\"><node name=");
+  const ProgramRun run = runKivo({"tree", file});
+  EXPECT_EQ(run.status, 1);
+  expectOneLineNaming(run, "cannot boot '" + file + "'");
+}
+
+TEST_F(KivoBadInput, AnEmptyConfigurationIsRefused) {
+  const std::string file = config.dir().write("empty.xml", "");
+  const ProgramRun run = runKivo({"state", file});
+  EXPECT_EQ(run.status, 1);
+  expectOneLineNaming(run, file);
+}
+
+TEST_F(KivoBadInput, AFolderIsNoConfiguration) {
+  const ProgramRun run = runKivo({"info", config.dir().path()});
+  EXPECT_EQ(run.status, 1);
+  expectOneLineNaming(run, "is a folder");
+}
+
+TEST_F(KivoBadInput, AMalformedConfigurationIsLeftAsItWas) {
+  const std::string text = "<node name=\"kivo\"><node name=\"a\" x=\"1\"></nod></node>";
+  const std::string file = config.dir().write("bad.xml", text);
+  const ProgramRun run = runKivo({"set", file, "/a", "x=2"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(config.dir().read("bad.xml"), text);
+}
+
+TEST_F(KivoBadInput, UnknownPathsAreNamedByEveryReadingCommand) {
+  for (const char* command : {"tree", "state", "info", "get"}) {
+    const ProgramRun run = runKivo({command, config.main(), "/settings/none"});
+    EXPECT_EQ(run.status, 1) << command;
+    expectOneLineNaming(run, "no node at '/settings/none'");
+  }
+}
+
+TEST_F(KivoBadInput, UsageErrorsExitWithTwoAndPointToTheHelp) {
+  const std::vector<std::vector<std::string>> usages = {
+      {},
+      {"frobnicate", config.main()},
+      {"tree"},
+      {"tree", config.main(), "/a", "/b"},
+      {"get", config.main()},
+      {"set", config.main(), "/settings"},
+      {"--log-level", "7", "tree", config.main()},
+      {"--colour", "tree", config.main()},
+  };
+  for (const auto& arguments : usages) {
+    const ProgramRun run = runKivo(arguments);
+    EXPECT_EQ(run.status, 2) << (arguments.empty() ? "" : arguments[0]);
+    EXPECT_EQ(countLines(run.err, "--help"), 1u) << run.err;
+    EXPECT_EQ(countLines(run.err, "kivo: "), 1u) << run.err;
+  }
+}
+
+TEST_F(KivoBadInput, NoStackTraceOrAbortOnAnyFailure) {
+  const std::string file = config.dir().write("bad.xml", "<<<");
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"tree", file},
+                                             {"exec", config.main(), "/nowhere"},
+                                             {"set", config.main(), "/locked", "a=1"}}) {
+    const ProgramRun run = runKivo(arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find("terminate"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Abort"), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace KivoTest
