@@ -3,6 +3,7 @@
 #include <tinyxml.h>
 #include <wx/datetime.h>
 #include <wx/filename.h>
+#include <wx/tokenzr.h>
 
 #include "Report.h"
 #include "kivo/KivoBase.h"
@@ -91,6 +92,31 @@ bool KivoBase::Append(const wxString& path, iNode* node) {
   return false;
 }
 
+// Like Search, but a link is found as itself rather than as its target: shutdown
+// must destroy the link, not the node it points to.
+iNode* KivoBase::findByStoredPath(const wxString& fullPath) {
+  iNode* node = this;
+  bool first = true;
+  wxStringTokenizer pieces(fullPath, wxS("/"), wxTOKEN_STRTOK);
+  while (pieces.HasMoreTokens() && node != nullptr) {
+    const wxString piece = pieces.GetNextToken();
+    if (first && piece == getName()) {
+      first = false;
+      continue;
+    }
+    first = false;
+    iNode* next = nullptr;
+    for (iNode* child : node->getChildren()) {
+      if (child != nullptr && child->getName() == piece) {
+        next = child;
+        break;
+      }
+    }
+    node = next;
+  }
+  return node;
+}
+
 bool KivoBase::Shutdown() {
   // The default factory destroys the nodes it made, so it goes last; no factory
   // made it, so it leaves the tree first.
@@ -99,7 +125,7 @@ bool KivoBase::Shutdown() {
   getChildrenSortedByReverseConstructionId(order);
   wxString missing;
   for (const auto& entry : order) {
-    iNode* node = Search(entry.second);
+    iNode* node = findByStoredPath(entry.second);
     if (node == nullptr) {
       // Gone with an ancestor destroyed before it: nodes moved under newer nodes.
       missing += wxString::Format(wxS("No '%s'\n"), entry.second);

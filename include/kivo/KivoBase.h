@@ -86,6 +86,7 @@ class KIVO_API KivoBase : public iNode {
  private:
   void storeError(const wxString& message) const;
   void reportLibraries();
+  iNode* findByStoredPath(const wxString& fullPath);
 
   NodeFactories m_Factories;
   wxArrayString m_ResourceLocations;

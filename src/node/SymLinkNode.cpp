@@ -41,7 +41,10 @@ iNode* SymLinkNode::getTargetNode() const {
   m_Resolving = 1;
   iNode* target = nullptr;
   try {
-    target = const_cast<SymLinkNode*>(this)->Search(m_TargetPath);
+    // Resolved from the root with the path made absolute here: the link's own
+    // Search would first ask this link for getThis() and meet the counter.
+    auto* self = const_cast<SymLinkNode*>(this);
+    target = self->GetRoot()->Search(Normalize(m_TargetPath, self));
   } catch (const std::exception&) {
     detail::report(LevelError,
                    wxString::Format(wxS("%s iNode::Search(%s) threw an exception"),
@@ -51,6 +54,13 @@ iNode* SymLinkNode::getTargetNode() const {
   }
   m_Resolving = 0;
   return target;
+}
+
+void SymLinkNode::readAttributes() {
+  iNode::readAttributes();
+  if (hasAttribute(wxS("symlink_target_path"))) {
+    m_TargetPath = getAttribute(wxS("symlink_target_path"), wxString());
+  }
 }
 
 wxString SymLinkNode::getTargetPath() const { return m_TargetPath; }

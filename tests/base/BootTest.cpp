@@ -173,6 +173,18 @@ TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   EXPECT_EQ(base->Search(wxS("/current/factories")), nullptr);
 }
 
+TEST_F(BootTest, LinksReadFromTheFileLeadToTheirTargetAndShutDownCleanly) {
+  ASSERT_TRUE(base->Boot(file("boot.xml",
+                              "<kivo name='kivo'><node name='settings'><node name='audio'/></node>"
+                              "<SymLink name='sound' symlink_target_path='/settings/audio'/></kivo>")));
+  iNode* audio = base->Search(wxS("/settings/audio"));
+  ASSERT_NE(audio, nullptr);
+  EXPECT_EQ(base->Search(wxS("/sound")), audio);
+  log.clear();
+  EXPECT_TRUE(base->Shutdown());
+  EXPECT_EQ(log.count(), 0u) << "every node found and destroyed as itself";
+}
+
 TEST_F(BootTest, LibraryClockRunsWhileABaseLives) {
   const unsigned int first = KivoBase::getMicroseconds();
   wxMilliSleep(2);

@@ -16,6 +16,8 @@ class KIVO_API SymLinkNode : public iNode {
 
   // The target when the path is set and resolves; otherwise the link itself.
   iNode* getThis() override;
+  // A link read from a file points where "symlink_target_path" says.
+  void readAttributes() override;
 
   // The node the target path names, or null (also when the lookup comes back
   // to this link while it is resolving).
