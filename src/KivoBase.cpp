@@ -10,7 +10,7 @@ namespace {
 constexpr const char* kSourcePath = "include/kivo/KivoBase";
 }  // namespace
 
-KivoBase* KivoBase::s_Instance = nullptr;
+std::atomic<KivoBase*> KivoBase::s_Instance{nullptr};
 wxCriticalSection KivoBase::s_CS;
 int KivoBase::s_Locked = 0;
 wxMutex* KivoBase::s_KivoTimeLock = nullptr;

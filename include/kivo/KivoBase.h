@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include <wx/arrstr.h>
 #include <wx/string.h>
 #include <wx/thread.h>
@@ -70,7 +72,8 @@ class KIVO_API KivoBase : public iNode {
   static wxString Translate(const wxString& text);
 
   // The process's base: set when the library is started, cleared when it stops.
-  static KivoBase* s_Instance;
+  // Atomic: guards on other threads read it before they take the tree lock.
+  static std::atomic<KivoBase*> s_Instance;
   // The tree lock, exclusive and re-entrant for its holder, and its hold count
   // (changed only while the lock is held).
   static wxCriticalSection s_CS;

@@ -100,7 +100,7 @@ iNode* iNode::GetRoot() {
 }
 
 KivoBase* iNode::GetBase() {
-  return m_Parent != nullptr ? m_Parent->GetBase() : KivoBase::s_Instance;
+  return m_Parent != nullptr ? m_Parent->GetBase() : KivoBase::s_Instance.load();
 }
 
 iNode* iNode::GetChild(const wxString& name) const {
