@@ -81,8 +81,8 @@ void KivoBase::reportLibraries() {
 }
 
 wxString KivoBase::State(const Indent& indent, const wxString&) const {
-  const wxString block = indent.it(wxS("<base>"), 0) + m_Factories.ToXML(indent.Level(1)) +
-                         indent.it(wxS("</base>"), 0);
+  const wxString block = indent.it(wxS("<base>"), 0) + m_Memory.ToXML(indent.Level(1)) +
+                         m_Factories.ToXML(indent.Level(1)) + indent.it(wxS("</base>"), 0);
   return iNode::State(indent, block);
 }
 
