@@ -6,6 +6,7 @@
 #include "Report.h"
 #include "kivo/KivoBase.h"
 #include "kivo/KivoLocker.h"
+#include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
 
 namespace KivoUnit {
@@ -15,14 +16,6 @@ constexpr const char* kSourcePath = "include/KivoBoot";
 
 void normalize(wxFileName& file) {
   file.Normalize(wxPATH_NORM_ENV_VARS | wxPATH_NORM_DOTS | wxPATH_NORM_TILDE | wxPATH_NORM_ABSOLUTE | wxPATH_NORM_LONG | wxPATH_NORM_SHORTCUT);
-}
-
-// The prefix belongs in front of the file name, not in front of a folder the
-// caller may have given: "dir/kivo" becomes "dir/libkivo.so".
-wxFileName libraryFileFor(const wxString& library) {
-  wxFileName file(library);
-  file.SetFullName(wxDynamicLibrary::CanonicalizeName(file.GetFullName(), wxDL_LIBRARY));
-  return file;
 }
 
 // An export of the library itself, never one of a library it depends on.
@@ -50,7 +43,7 @@ bool KivoBoot::Boot(const wxString& library, const wxString& file) {
   normalize(m_LibraryFile);
   if (!m_Library->IsLoaded()) {
     const wxLogNull quiet;  // the failure is reported below, once
-    m_LibraryFile = libraryFileFor(library);
+    m_LibraryFile = wxFileName(platform::libraryFileName(library));
     if (!m_Library->Load(m_LibraryFile.GetFullPath(), wxDL_NOW)) {
       return KIVO_FAIL(false, LevelError,
                        wxString::Format(wxS("Kivo library '%s' not found!"),

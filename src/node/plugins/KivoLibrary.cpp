@@ -9,6 +9,7 @@
 #include "kivo/Indent.h"
 #include "kivo/KivoBase.h"
 #include "kivo/KivoInit.h"
+#include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
 
 namespace KivoUnit {
@@ -88,7 +89,7 @@ bool KivoLibrary::load() {
   KivoBase* base = GetBase();
   const wxLogNull quiet;  // the failures are reported below, once
   if (!m_Library->Load(m_Filename, wxDL_NOW)) {
-    const wxString formed = wxDynamicLibrary::CanonicalizeName(m_Filename, wxDL_LIBRARY);
+    const wxString formed = platform::libraryFileName(m_Filename);
     if (!m_Library->Load(formed, wxDL_NOW) && base != nullptr) {
       base->Error(
           wxString::Format(wxS("Could not load library '%s' (nor '%s')"), m_Filename, formed));
