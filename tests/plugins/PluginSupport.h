@@ -5,6 +5,7 @@
 
 #include <wx/string.h>
 
+#include "kivo/Indent.h"
 #include "kivo/KivoBase.h"
 #include "kivo/KivoInit.h"
 #include "kivo/PluginRecords.h"
