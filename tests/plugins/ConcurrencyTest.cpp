@@ -23,7 +23,8 @@ struct Counts {
 };
 
 // Calls a mix of interface functions until the library has been stopped for a while.
-Counts hammer(MethodList* methods, const std::atomic<bool>& stopped) {
+// `answering` counts the threads that got a first answer.
+Counts hammer(MethodList* methods, const std::atomic<bool>& stopped, std::atomic<int>& answering) {
   Counts counts;
   _Plugin* self = getKivo()->asPlugin();
   for (int afterStop = 0; afterStop < 200;) {
@@ -34,7 +35,7 @@ Counts hammer(MethodList* methods, const std::atomic<bool>& stopped) {
     KivoBlock* binary = api().KivoAlloc(self, 64);
     const bool answered = argument != nullptr || reply != nullptr || binary != nullptr ||
                           api().KivoApiGetBase() != nullptr;
-    if (answered) ++counts.answered;
+    if (answered && counts.answered++ == 0) ++answering;
     if (answered && wasStopped) ++counts.answeredAfterStop;
     api().KivoFree(self, binary);
     api().KivoFree(self, reply);
@@ -56,12 +57,16 @@ TEST(Concurrency, StopWhileOtherThreadsCallTheInterface) {
   MethodList* methods = library->getPlugin()->methods;
 
   std::atomic<bool> stopped{false};
+  std::atomic<int> answering{0};
   std::vector<Counts> results(4);
   std::vector<std::thread> callers;
   for (size_t i = 0; i < results.size(); ++i) {
-    callers.emplace_back([&, i] { results[i] = hammer(methods, stopped); });
+    callers.emplace_back([&, i] { results[i] = hammer(methods, stopped, answering); });
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Stop only once every caller is in full swing.
+  while (answering.load() < static_cast<int>(results.size())) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   EXPECT_TRUE(loader.Stop());
   stopped = true;
   for (auto& caller : callers) caller.join();
