@@ -51,16 +51,18 @@ unsigned int KivoBase::getMicroseconds() {
   return s_KivoTime->getMicroseconds();
 }
 
-KivoBase* KivoBase::GetInstance() { return s_Instance; }
+// Read and written atomically: guards look at it before they take the tree lock,
+// while the exported stop clears it under that lock.
+KivoBase* KivoBase::GetInstance() { return __atomic_load_n(&s_Instance, __ATOMIC_ACQUIRE); }
 
 void KivoBase::Enter() {
-  if (s_Instance == nullptr) return;
+  if (GetInstance() == nullptr) return;
   s_CS.Enter();
   ++s_Locked;
 }
 
 void KivoBase::Leave() {
-  if (s_Instance == nullptr) return;
+  if (GetInstance() == nullptr) return;
   --s_Locked;
   s_CS.Leave();
 }

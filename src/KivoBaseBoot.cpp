@@ -9,6 +9,7 @@
 #include "kivo/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
+#include "kivo/node/plugins/iPlugin.h"
 
 namespace KivoUnit {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 constexpr const char* kSourcePath = "include/kivo/KivoBase";
 constexpr const wxChar* kBootPath = wxS("/kivo/current/boot");
 constexpr const wxChar* kFactoriesPath = wxS("/kivo/current/factories");
+constexpr const wxChar* kPluginsPath = wxS("/kivo/current/plugins");
 
 wxString stampOf(const wxDateTime& time) { return time.Format(wxS("%Y.%m.%d %H:%M:%S")); }
 
@@ -60,6 +62,10 @@ bool KivoBase::Boot(const wxString& filename) {
 
 bool KivoBase::RegisterFactory(iNodeFactory* factory) {
   return registerAt(factory, kFactoriesPath, wxS("Factory"));
+}
+
+bool KivoBase::RegisterPlugin(iPlugin* plugin) {
+  return registerAt(plugin, kPluginsPath, wxS("Plugin"));
 }
 
 bool KivoBase::registerAt(iNode* node, const wxString& path, const wxString& kind) {

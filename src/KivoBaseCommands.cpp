@@ -50,6 +50,9 @@ std::map<wxString, LoadedLibrary> loadedLibraries() {
 
 wxString KivoBase::Execute(const wxString& path, const wxString& command) {
   if (iNode* node = Search(path)) {
+    // A path that names the base itself (only parameters, or the root) gets the
+    // node-level answer; calling our own Execute again would never end.
+    if (node == this) return iNode::Execute(ParseName(path), ParseParams(path) + command);
     return node->Execute(ParseName(path), ParseParams(path) + command);
   }
   std::printf("%s:%u No node found '%s'\n", "KivoBaseCommands.cpp", static_cast<unsigned>(__LINE__),
@@ -81,8 +84,8 @@ void KivoBase::reportLibraries() {
 }
 
 wxString KivoBase::State(const Indent& indent, const wxString&) const {
-  const wxString block = indent.it(wxS("<base>"), 0) + m_Factories.ToXML(indent.Level(1)) +
-                         indent.it(wxS("</base>"), 0);
+  const wxString block = indent.it(wxS("<base>"), 0) + m_Memory.ToXML(indent.Level(1)) +
+                         m_Factories.ToXML(indent.Level(1)) + indent.it(wxS("</base>"), 0);
   return iNode::State(indent, block);
 }
 

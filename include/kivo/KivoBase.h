@@ -7,6 +7,8 @@
 #include <wx/thread.h>
 
 #include "kivo/KivoExport.h"
+#include "kivo/KivoMemory.h"
+#include "kivo/PluginRecords.h"
 #include "kivo/factory/NodeFactories.h"
 #include "kivo/node/iNode.h"
 
@@ -15,6 +17,7 @@ class TiXmlElement;
 namespace KivoUnit {
 
 class iNodeFactory;
+class iPlugin;
 class KivoTranslator;
 class TimeProfiler;
 
@@ -57,9 +60,34 @@ class KIVO_API KivoBase : public iNode {
   virtual NodeFactories& GetFactories();
   // Places a factory under "/kivo/current/factories".
   virtual bool RegisterFactory(iNodeFactory* factory);
+  // Places a plug-in under "/kivo/current/plugins".
+  virtual bool RegisterPlugin(iPlugin* plugin);
   virtual iNode* CreateNode(const wxString& element, TiXmlElement* xml, iNode* parent);
   virtual bool DestroyNode(iNode* node);
+
+  // Memory blocks of the plug-in interface, accounted by the memory manager.
+  virtual KivoBlock* Alloc(_Plugin* plugin, unsigned int size);
+  virtual void Free(_Plugin* plugin, KivoBlock* block);
+  // A pointer reply (type 0x08) that does not own `pointer`.
+  virtual KivoBlock* Return(_Plugin* plugin, void* pointer);
+  virtual KivoBlock* Return(_Plugin* plugin, const void* data, unsigned int size,
+                            KivoBlock::ReplyType type);
+  // A zero-terminated UTF-8 text block.
+  virtual KivoBlock* Return(_Plugin* plugin, const char* text, KivoBlock::ReplyType type);
+  virtual KivoBlock* Return(_Plugin* plugin, const wxString& text, KivoBlock::ReplyType type);
+  // An exception block (type 0xFF) naming the plug-in and the message.
+  virtual KivoBlock* Exception(_Plugin* plugin, const wxString& message);
+  // The block's text, or null for blocks that hold none.
+  virtual const char* BlockToStr(_Plugin* plugin, KivoBlock* block);
+  // Runs the block's text as a node path with parameters; the reply as a text block.
+  virtual KivoBlock* Run(_Plugin* plugin, KivoBlock* block);
   virtual bool Available(const wxString& path);
+  // The function of the last entry named `name` in `list`, or null.
+  virtual KivoMethod Find(MethodList* list, const wxString& name);
+  // Calls the method `name` of `list` with `plugin` and `block`; null when there is none.
+  virtual KivoBlock* Execute(_Plugin* plugin, MethodList* list, const wxString& name,
+                             KivoBlock* block);
+  using iNode::Execute;
 
   static KivoBase* GetInstance();
   // Take and release the tree lock; both do nothing while there is no base.
@@ -91,6 +119,7 @@ class KIVO_API KivoBase : public iNode {
   void reportLibraries();
   iNode* findByStoredPath(const wxString& fullPath);
 
+  KivoMemoryManager m_Memory;
   NodeFactories m_Factories;
   wxArrayString m_ResourceLocations;
   mutable wxCriticalSection m_ErrorLock;

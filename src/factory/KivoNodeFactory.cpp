@@ -4,6 +4,8 @@
 #include "kivo/node/KivoInterface.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/node/SymLinkNode.h"
+#include "kivo/node/plugins/KivoAddons.h"
+#include "kivo/node/plugins/KivoLibrary.h"
 
 namespace KivoUnit {
 
@@ -16,6 +18,8 @@ KivoNodeFactory::KivoNodeFactory(iNode* parent, const wxString& element)
   Register(wxS("include"));
   Register(wxS("SymLink"));
   Register(wxS("Controls"));
+  Register(wxS("addons"));
+  Register(wxS("library"));
   RegisterElements();
 }
 
@@ -33,6 +37,10 @@ iNode* KivoNodeFactory::Create(const wxString& element, TiXmlElement* xml, iNode
     node = new SymLinkNode(parent, element);
   } else if (element == wxS("Controls")) {
     node = new ControlsNode(parent, element);
+  } else if (element == wxS("addons")) {
+    node = new KivoAddons(parent, element);
+  } else if (element == wxS("library")) {
+    node = new KivoLibrary(parent, element);
   }
   return xml != nullptr ? Read(element, node, xml) : node;
 }

@@ -29,7 +29,8 @@ void stopBase() {
   KivoLocker guard(__LINE__, __FILE__, __func__, wxString());
   KivoBase* base = guard.Write();
   ASSERT_NE(base, nullptr);
-  KivoBase::s_Instance = nullptr;
+  // Guards read the instance before they take the lock: clear it atomically.
+  __atomic_store_n(&KivoBase::s_Instance, nullptr, __ATOMIC_RELEASE);
   base->Shutdown();
   delete base;
 }

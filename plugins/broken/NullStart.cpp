@@ -1,0 +1,6 @@
+// A broken plug-in: its "start" fails and answers no record.
+#include "kivo/PluginRecords.h"
+
+extern "C" __attribute__((visibility("default"))) KivoUnit::_Plugin* start(KivoUnit::Kivo*) {
+  return nullptr;
+}

@@ -1,0 +1,50 @@
+// The library's exported entry points: plain C names that a host (or KivoBoot)
+// looks up after loading the library.
+#include "Report.h"
+#include "kivo/KivoBase.h"
+#include "kivo/KivoInit.h"
+#include "kivo/Toolkit.h"
+
+namespace {
+constexpr const char* kSourcePath = "mainKivo";
+
+void setInstance(KivoUnit::KivoBase* base) {
+  __atomic_store_n(&KivoUnit::KivoBase::s_Instance, base, __ATOMIC_RELEASE);
+}
+}  // namespace
+
+extern "C" {
+
+// Builds the base once. The base needs the toolkit's threads and dynamic
+// libraries, so `start` holds one toolkit reference while a base exists; like
+// the toolkit, it must be called on the host's main thread.
+KIVO_API KivoUnit::Kivo* start(KivoUnit::Kivo* /*ignored*/) {
+  if (KivoUnit::KivoBase::GetInstance() == nullptr) {
+    KivoUnit::Toolkit::Acquire();
+    setInstance(new KivoUnit::KivoBase());
+  }
+  return KivoUnit::getKivo();
+}
+
+// Shuts the tree down under the tree lock, so no guard reaches the base while it
+// goes; guards built meanwhile get none.
+KIVO_API void stop() {
+  using KivoUnit::KivoBase;
+  KivoBase* base = KivoBase::GetInstance();
+  if (base == nullptr) return;
+  KivoBase::s_CS.Enter();
+  ++KivoBase::s_Locked;
+  setInstance(nullptr);
+  base->Debug(wxS("Shutting down kivo base"));
+  base->Shutdown();
+  // Leave() would do nothing now that the instance is gone.
+  --KivoBase::s_Locked;
+  KivoBase::s_CS.Leave();
+  KIVO_REPORT(KivoUnit::LevelDebug, wxS("Deleting KivoBase"));
+  delete base;
+  KivoUnit::Toolkit::Release();
+}
+
+KIVO_API int boot() { return KIVO_FAIL(0, KivoUnit::LevelError, wxS("This method is deprecated")); }
+
+}  // extern "C"

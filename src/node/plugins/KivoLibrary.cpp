@@ -1,0 +1,210 @@
+#include "kivo/node/plugins/KivoLibrary.h"
+
+#include <wx/dynlib.h>
+#include <wx/log.h>
+#include <wx/filefn.h>
+
+#include "Report.h"
+#include "kivo/Convert.h"
+#include "kivo/Indent.h"
+#include "kivo/KivoBase.h"
+#include "kivo/KivoInit.h"
+#include "platform/LibraryName.h"
+#include "platform/OwnSymbol.h"
+
+namespace KivoUnit {
+namespace {
+
+constexpr const char* kSourcePath = "include/kivo/node/plugins/KivoLibrary";
+
+const wxString kOk = wxS("<ok/>");
+const wxString kFailure = wxS("<failure/>");
+
+}  // namespace
+
+KivoLibrary::KivoLibrary(iNode* parent, const wxString& element)
+    : iPlugin(parent, element),
+      m_StartEntry(nullptr),
+      m_StopEntry(nullptr),
+      m_DebugEntry(nullptr),
+      m_AutoStart(true),
+      m_Registered(false),
+      m_Library(new wxDynamicLibrary()),
+      m_Plugin(nullptr) {}
+
+KivoLibrary::~KivoLibrary() {
+  if (KivoBase* base = GetBase()) {
+    base->Log(wxString::Format(wxS("Library '%s' shutting down"), getName()));
+  }
+  KivoLibrary::Stop();
+  if (m_Library->IsLoaded()) m_Library->Unload();
+  delete m_Library;
+}
+
+bool KivoLibrary::Read(TiXmlElement* element) {
+  if (!iPlugin::Read(element)) return false;
+  m_AutoStart = GetBoolAttr(element, wxS("autostart"), m_AutoStart);
+  m_Filename = GetCombined(element, wxS("filename"), wxString());
+  if (KivoBase* base = GetBase()) {
+    base->Debug(wxString::Format(wxS("Added library '%s'"), m_Filename));
+  }
+  return m_AutoStart && !m_Filename.empty() ? Start() : true;
+}
+
+bool KivoLibrary::Write() {
+  if (!iPlugin::Write()) return false;
+  SetCombined(getTie(), wxS("filename"), m_Filename);
+  return true;
+}
+
+bool KivoLibrary::Init() {
+  if (!iNode::Init()) return false;
+  Register();
+  return true;
+}
+
+bool KivoLibrary::Start() {
+  KivoBase* base = GetBase();
+  if (m_Library->IsLoaded()) {
+    if (base != nullptr) {
+      base->Debug(wxString::Format(wxS("Ignored restart of '%s' '%s' @ %s"), getElement(),
+                                   getName(), GetFullPath()));
+    }
+    return true;
+  }
+  if (m_Filename.empty()) {
+    if (base != nullptr) {
+      base->Error(wxString::Format(wxS("Filename empty of '%s' '%s' @ %s"), getElement(),
+                                   getName(), GetFullPath()));
+    }
+    return false;
+  }
+  if (!load()) return false;
+  lookUpEntries();
+  return true;
+}
+
+// By the name as configured first, then by the platform's file name formed from it.
+bool KivoLibrary::load() {
+  KivoBase* base = GetBase();
+  const wxLogNull quiet;  // the failures are reported below, once
+  if (!m_Library->Load(m_Filename, wxDL_NOW)) {
+    const wxString formed = platform::libraryFileName(m_Filename);
+    if (!m_Library->Load(formed, wxDL_NOW) && base != nullptr) {
+      base->Error(
+          wxString::Format(wxS("Could not load library '%s' (nor '%s')"), m_Filename, formed));
+    }
+  }
+  if (!m_Library->IsLoaded()) {
+    if (base != nullptr) {
+      base->Error(wxString::Format(wxS("Could not load dynamic library '%s' @ '%s'"), m_Filename,
+                                   wxGetCwd()));
+    }
+    return false;
+  }
+  if (base != nullptr) base->Debug(wxString::Format(wxS("Loaded library '%s'"), m_Filename));
+  return true;
+}
+
+void KivoLibrary::lookUpEntries() {
+  void* handle = m_Library->GetLibHandle();
+  auto own = [this, handle](const wxString& name) -> void* {
+    if (!m_Library->HasSymbol(name)) return nullptr;
+    void* symbol = m_Library->GetSymbol(name);
+    return platform::isOwnSymbol(handle, symbol) ? symbol : nullptr;
+  };
+  if (void* start = own(wxS("start"))) {
+    m_StartEntry = reinterpret_cast<KivoStartFunction>(start);
+    m_Plugin = m_StartEntry(getKivo());
+  } else if (KivoBase* base = GetBase()) {
+    base->Error(wxString::Format(wxS("Library '%s' has no start function"), m_Filename));
+  }
+  m_StopEntry = reinterpret_cast<KivoStopFunction>(own(wxS("stop")));
+  m_DebugEntry = reinterpret_cast<DebugCallback>(own(wxS("ConnectDebugCallback")));
+}
+
+bool KivoLibrary::Stop() {
+  Unregister();
+  if (m_Library->IsLoaded()) {
+    if (m_StopEntry != nullptr) m_StopEntry();
+    if (m_Library->IsLoaded()) m_Library->Unload();
+  }
+  m_StartEntry = nullptr;
+  m_StopEntry = nullptr;
+  m_DebugEntry = nullptr;
+  m_Plugin = nullptr;
+  return true;
+}
+
+bool KivoLibrary::Register() {
+  KivoBase* base = GetBase();
+  if (base == nullptr || m_Plugin == nullptr) return m_Registered;
+  if (m_Registered) return true;
+  if (base->RegisterPlugin(this)) {
+    m_Registered = true;
+    return true;
+  }
+  return KIVO_FAIL(false, LevelError,
+                   wxString::Format(wxS("Could not register '%s' '%s'"), getElement(),
+                                    GetFullPath()));
+}
+
+bool KivoLibrary::Unregister() {
+  m_Registered = false;
+  return true;
+}
+
+wxString KivoLibrary::Execute(const wxString& command, const wxString& params) {
+  if (command == wxS("start")) return Start() ? kOk : kFailure;
+  if (command == wxS("stop")) return Stop() ? kOk : kFailure;
+  KivoBase* base = GetBase();
+  if (base == nullptr) return wxString();
+  KivoMethod method = findMethod(*base, command);
+  return method != nullptr ? callMethod(*base, method, params) : wxString();
+}
+
+KivoMethod KivoLibrary::findMethod(KivoBase& base, const wxString& name) {
+  if (m_Plugin != nullptr) {
+    if (KivoMethod method = base.Find(m_Plugin->methods, name)) return method;
+  }
+  if (!m_Library->IsLoaded() || !m_Library->HasSymbol(name)) return nullptr;
+  void* symbol = m_Library->GetSymbol(name);
+  if (!platform::isOwnSymbol(m_Library->GetLibHandle(), symbol)) return nullptr;
+  return reinterpret_cast<KivoMethod>(symbol);
+}
+
+// The argument and the reply blocks are ours: both go back to the memory manager
+// once the reply is text.
+wxString KivoLibrary::callMethod(KivoBase& base, KivoMethod method, const wxString& params) {
+  KivoBlock* argument =
+      params.empty() ? nullptr : base.Return(nullptr, params, KivoBlock::TextReply);
+  KivoBlock* reply = method(nullptr, argument);
+  const char* text = base.BlockToStr(nullptr, reply);
+  const wxString answer = text != nullptr ? Convert::StringToWX(text) : wxString();
+  base.Free(nullptr, reply);
+  if (argument != reply) base.Free(nullptr, argument);
+  return answer;
+}
+
+bool KivoLibrary::CanExecute(const wxString& command) {
+  if (command == wxS("start") || command == wxS("stop")) return true;
+  if (!m_Library->IsLoaded()) return false;
+  KivoBase* base = GetBase();
+  return base != nullptr && findMethod(*base, command) != nullptr;
+}
+
+wxString KivoLibrary::State(const Indent& indent, const wxString&) const {
+  wxString content = m_Plugin != nullptr ? iPlugin::Details(m_Plugin, indent, true, false)
+                                         : indent.it(wxS("<plugin unavailable=\"true\" />"), 0);
+  if (m_Library->IsLoaded()) content += indent[0] + wxS("<library loaded=\"true\" />\n");
+  return iPlugin::State(indent, content);
+}
+
+wxString KivoLibrary::getFilename() const { return m_Filename; }
+bool KivoLibrary::getAutoStart() const { return m_AutoStart; }
+bool KivoLibrary::isStarted() const { return m_Library->IsLoaded(); }
+bool KivoLibrary::isRegistered() const { return m_Registered; }
+void KivoLibrary::setFilename(const wxString& filename) { m_Filename = filename; }
+void KivoLibrary::setAutoStart(bool autostart) { m_AutoStart = autostart; }
+
+}  // namespace KivoUnit
