@@ -53,7 +53,7 @@ unsigned int KivoBase::getMicroseconds() {
 
 // Read and written atomically: guards look at it before they take the tree lock,
 // while the exported stop clears it under that lock.
-KivoBase* KivoBase::GetInstance() { return __atomic_load_n(&s_Instance, __ATOMIC_ACQUIRE); }
+KivoBase* KivoBase::GetInstance() { return s_Instance.load(); }
 
 void KivoBase::Enter() {
   if (GetInstance() == nullptr) return;

@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kSourcePath = "mainKivo";
 
 void setInstance(KivoUnit::KivoBase* base) {
-  __atomic_store_n(&KivoUnit::KivoBase::s_Instance, base, __ATOMIC_RELEASE);
+  KivoUnit::KivoBase::s_Instance.store(base);
 }
 }  // namespace
 

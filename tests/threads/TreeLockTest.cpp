@@ -30,7 +30,7 @@ void stopBase() {
   KivoBase* base = guard.Write();
   ASSERT_NE(base, nullptr);
   // Guards read the instance before they take the lock: clear it atomically.
-  __atomic_store_n(&KivoBase::s_Instance, nullptr, __ATOMIC_RELEASE);
+  KivoBase::s_Instance = nullptr;
   base->Shutdown();
   delete base;
 }
