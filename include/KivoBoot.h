@@ -31,6 +31,8 @@ class KIVO_API KivoBoot {
   // True when a stop function was called.
   bool Stop();
 
+  // True after a Boot or Start whose configuration booted.
+  bool isBooted() const { return m_Booted; }
   // What the library's "start" returned (its Kivo object); null before.
   _Plugin* getPlugin() const { return m_Plugin; }
   const wxFileName& getLibraryFile() const { return m_LibraryFile; }
@@ -42,6 +44,7 @@ class KIVO_API KivoBoot {
   _Plugin* m_Plugin;
   KivoStartFunction m_Start;
   KivoStopFunction m_Stop;
+  bool m_Booted;
 };
 
 }  // namespace KivoUnit

@@ -75,7 +75,11 @@ bool KivoBase::registerAt(iNode* node, const wxString& path, const wxString& kin
                              node->getName(), node->GetFullPath()));
     return true;
   }
-  auto* container = dynamic_cast<KivoNode*>(SearchOrCreate(path, wxS("node"), wxS("node")));
+  // Made without XML elements: these run-time nodes are no part of the
+  // configuration, and a plug-in registering while the root element is being read
+  // would otherwise add elements to it that the read then meets.
+  GenerateNodePath(path, false, wxS("node"));
+  auto* container = dynamic_cast<KivoNode*>(Search(path));
   if (container == nullptr) {
     return KIVO_FAIL(false, LevelError,
                      wxString::Format(wxS("'%s' '%s' %s could not be added to path '%s'"),

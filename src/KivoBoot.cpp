@@ -28,7 +28,11 @@ void* ownSymbol(wxDynamicLibrary& library, const wxString& name) {
 }  // namespace
 
 KivoBoot::KivoBoot()
-    : m_Library(new wxDynamicLibrary()), m_Plugin(nullptr), m_Start(nullptr), m_Stop(nullptr) {}
+    : m_Library(new wxDynamicLibrary()),
+      m_Plugin(nullptr),
+      m_Start(nullptr),
+      m_Stop(nullptr),
+      m_Booted(false) {}
 
 KivoBoot::~KivoBoot() {
   Stop();
@@ -68,13 +72,15 @@ bool KivoBoot::Start() {
   KivoBase* base = guard.Write();
   if (base == nullptr) return KIVO_FAIL(false, LevelError, wxS("No kivo root found"));
   base->AddResourceLocation(m_BootFile.GetPath(wxPATH_GET_VOLUME));
-  if (base->Boot(m_BootFile.GetFullPath())) return true;
+  m_Booted = base->Boot(m_BootFile.GetFullPath());
+  if (m_Booted) return true;
   return KIVO_FAIL(false, LevelError, wxS("Kivo bootup failed"));
 }
 
 bool KivoBoot::Stop() {
   if (m_Stop == nullptr) return false;
   m_Stop();
+  m_Booted = false;
   m_Plugin = nullptr;
   m_Start = nullptr;
   m_Stop = nullptr;

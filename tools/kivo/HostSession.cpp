@@ -1,5 +1,6 @@
 #include "HostSession.h"
 
+#include <dlfcn.h>
 #include <tinyxml.h>
 
 #include <cstdio>
@@ -13,8 +14,8 @@
 #include "kivo/Application.h"
 #include "kivo/KivoBase.h"
 #include "kivo/KivoLocker.h"
-#include "kivo/Toolkit.h"
 #include "kivo/Version.h"
+#include "KivoBoot.h"
 
 namespace KivoHost {
 namespace {
@@ -88,10 +89,20 @@ void keepRunTimeNodesOutOfFile(KivoUnit::KivoBase& base) {
   if (TiXmlNode* parent = element->Parent()) parent->RemoveChild(element);
 }
 
+// "<folder>/kivo" for the libkivo this program is linked with; the boot loader adds
+// the platform's "lib" prefix and ".so" extension.
+std::string loadedLibraryStem() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&KivoUnit::LibraryVersion), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return "kivo";
+  }
+  return (fs::path(info.dli_fname).parent_path() / "kivo").string();
+}
+
 }  // namespace
 
-HostSession::HostSession(LogPrinter& log)
-    : m_Log(log), m_ToolkitAcquired(false), m_Started(false) {}
+HostSession::HostSession(LogPrinter& log) : m_Log(log) {}
 
 HostSession::~HostSession() { stop(); }
 
@@ -99,10 +110,6 @@ bool HostSession::start(const SessionSettings& settings, std::string& error) {
   const fs::path configuration = fs::absolute(settings.configuration).lexically_normal();
   if (!checkConfiguration(configuration, error)) return false;
   fillApplicationRecord(configuration, settings);
-  if (!startLibrary()) {
-    error = "the library could not be started";
-    return false;
-  }
   if (!boot(configuration.string(), error)) {
     stop();
     return false;
@@ -110,38 +117,25 @@ bool HostSession::start(const SessionSettings& settings, std::string& error) {
   return true;
 }
 
-// What the library's start entry point does: the toolkit on the main thread, then
-// the one base.
-bool HostSession::startLibrary() {
-  m_ToolkitAcquired = KivoUnit::Toolkit::Acquire();
-  if (!m_ToolkitAcquired) return false;
-  KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo start"));
-  if (KivoUnit::KivoBase::s_Instance == nullptr) {
-    KivoUnit::KivoBase::s_Instance = new KivoUnit::KivoBase();
-  }
-  m_Started = true;
-  return true;
-}
-
 bool HostSession::boot(const std::string& file, std::string& error) {
-  KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo boot"));
-  KivoUnit::KivoBase* base = guard.Write();
-  if (base == nullptr) {
-    error = "the library has no base to boot";
-    return false;
-  }
-  base->AddResourceLocation(fromUtf8(fs::path(file).parent_path().string()));
+  m_Boot = std::make_unique<KivoUnit::KivoBoot>();
   m_Log.hold();  // a failed boot is shown as one line, with the base's last error
-  bool booted = false;
   {
     StreamCapture output(stdout, KivoUnit::LevelMessage);
     StreamCapture errors(stderr, KivoUnit::LevelError);
-    booted = base->Boot(fromUtf8(file));
+    // The boot loader loads the library this program runs against (by its own
+    // path: the loader does not search the program's library path), calls its
+    // "start" and boots the configuration.
+    m_Boot->Boot(fromUtf8(loadedLibraryStem()), fromUtf8(file));
   }
-  const std::string reason = booted ? std::string() : toUtf8(base->GetError());
+  const bool booted = m_Boot->isBooted();
+  KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo boot"));
+  KivoUnit::KivoBase* base = guard.Write();
+  const std::string reason =
+      booted || base == nullptr ? std::string() : toUtf8(base->GetError());
   const bool everyLevel = KivoUnit::Application::getApp().getLogLevel() == KivoUnit::AppLogAll;
   m_Log.release(!booted && !everyLevel);
-  if (booted) keepRunTimeNodesOutOfFile(*base);
+  if (booted && base != nullptr) keepRunTimeNodesOutOfFile(*base);
   if (!booted) {
     error = "cannot boot " + quoted(file) + (reason.empty() ? "" : ": " + reason);
   }
@@ -149,24 +143,13 @@ bool HostSession::boot(const std::string& file, std::string& error) {
 }
 
 void HostSession::stop() {
-  if (m_Started) {
-    {
-      KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo report shutdown"));
-      if (KivoUnit::KivoBase* base = guard.Write()) base->ReportShutdown();
-    }
-    KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo stop"));
-    if (KivoUnit::KivoBase* base = guard.Write()) {
-      StreamCapture developerLines(stdout, KivoUnit::LevelDebug);
-      KivoUnit::KivoBase::s_Instance = nullptr;
-      base->Shutdown();
-      delete base;
-    }
-    m_Started = false;
+  if (!m_Boot) return;
+  {
+    KivoUnit::KivoLocker guard(__LINE__, __FILE__, __func__, wxS("kivo report shutdown"));
+    if (KivoUnit::KivoBase* base = guard.Write()) base->ReportShutdown();
   }
-  if (m_ToolkitAcquired) {
-    KivoUnit::Toolkit::Release();
-    m_ToolkitAcquired = false;
-  }
+  StreamCapture developerLines(stdout, KivoUnit::LevelDebug);
+  m_Boot.reset();  // stops the library (tree shut down under the tree lock) and unloads it
 }
 
 }  // namespace KivoHost

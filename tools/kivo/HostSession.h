@@ -1,7 +1,12 @@
 #pragma once
 // Brings the library up on one configuration and down again. This is the one place
 // that starts and stops the library, so that it can move to the boot loader.
+#include <memory>
 #include <string>
+
+namespace KivoUnit {
+class KivoBoot;
+}
 
 namespace KivoHost {
 
@@ -27,12 +32,10 @@ class HostSession {
   void stop();
 
  private:
-  bool startLibrary();
   bool boot(const std::string& file, std::string& error);
 
   LogPrinter& m_Log;
-  bool m_ToolkitAcquired;
-  bool m_Started;
+  std::unique_ptr<KivoUnit::KivoBoot> m_Boot;
 };
 
 }  // namespace KivoHost
