@@ -90,6 +90,7 @@ bool KivoBase::registerAt(iNode* node, const wxString& path, const wxString& kin
 }
 
 bool KivoBase::Append(const wxString& path, iNode* node) {
+  if (node == nullptr) return false;
   iNode* found = Search(path);
   if (found == nullptr) {
     Error(wxString::Format(wxS("Append of node '%s:%s' failed, path '%s' not found"),
@@ -115,14 +116,7 @@ iNode* KivoBase::findByStoredPath(const wxString& fullPath) {
       continue;
     }
     first = false;
-    iNode* next = nullptr;
-    for (iNode* child : node->getChildren()) {
-      if (child != nullptr && child->getName() == piece) {
-        next = child;
-        break;
-      }
-    }
-    node = next;
+    node = node->getChildByStoredName(piece);
   }
   return node;
 }
@@ -146,12 +140,15 @@ bool KivoBase::Shutdown() {
     }
   }
   if (!missing.empty()) KIVO_REPORT(LevelWarning, missing);
+  RemoveAllChildren();  // anything left, while the default factory can still destroy it
   if (m_DefaultFactory != nullptr) {
+    // The library's stop clears the instance first, so the factory cannot find
+    // this base to withdraw its names: withdraw them here.
+    m_Factories.UnregisterFactory(m_DefaultFactory);
     m_DefaultFactory->destroy();
     delete m_DefaultFactory;
     m_DefaultFactory = nullptr;
   }
-  RemoveAllChildren();  // what the default factory's departure left, if anything
   return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include <tinyxml.h>
 
+#include "Report.h"
 #include "kivo/Convert.h"
 #include "kivo/Indent.h"
 #include "kivo/KivoBase.h"
@@ -56,7 +57,13 @@ template <typename Result, typename Action>
 Result withBase(Result none, Action action) {
   KivoLocker guard(__LINE__, kSourcePath, __func__, wxString());
   KivoBase* base = guard.Write();
-  return base != nullptr ? action(*base) : none;
+  if (base == nullptr) return none;
+  // Plug-ins call in from C: nothing may unwind through their frames.
+  try {
+    return action(*base);
+  } catch (...) {
+    return KIVO_FAIL(none, LevelError, wxS("A call of the plug-in interface threw an exception"));
+  }
 }
 
 // --- interface functions -----------------------------------------------------

@@ -20,8 +20,13 @@ extern "C" {
 // the toolkit, it must be called on the host's main thread.
 KIVO_API KivoUnit::Kivo* start(KivoUnit::Kivo* /*ignored*/) {
   if (KivoUnit::KivoBase::GetInstance() == nullptr) {
-    KivoUnit::Toolkit::Acquire();
-    setInstance(new KivoUnit::KivoBase());
+    if (!KivoUnit::Toolkit::Acquire()) return nullptr;  // reported by the toolkit
+    try {
+      setInstance(new KivoUnit::KivoBase());
+    } catch (...) {
+      KivoUnit::Toolkit::Release();
+      return KIVO_FAIL(nullptr, KivoUnit::LevelFatalError, wxS("Could not build the kivo base"));
+    }
   }
   return KivoUnit::getKivo();
 }
@@ -30,11 +35,16 @@ KIVO_API KivoUnit::Kivo* start(KivoUnit::Kivo* /*ignored*/) {
 // goes; guards built meanwhile get none.
 KIVO_API void stop() {
   using KivoUnit::KivoBase;
-  KivoBase* base = KivoBase::GetInstance();
-  if (base == nullptr) return;
+  if (KivoBase::GetInstance() == nullptr) return;
   KivoBase::s_CS.Enter();
   ++KivoBase::s_Locked;
-  setInstance(nullptr);
+  // Taken under the lock, so two stops cannot both shut the same base down.
+  KivoBase* base = KivoBase::s_Instance.exchange(nullptr);
+  if (base == nullptr) {
+    --KivoBase::s_Locked;
+    KivoBase::s_CS.Leave();
+    return;
+  }
   base->Debug(wxS("Shutting down kivo base"));
   base->Shutdown();
   // Leave() would do nothing now that the instance is gone.

@@ -1,6 +1,7 @@
 #include "kivo/factory/NodeFactories.h"
 
 #include <cstdio>
+#include <iterator>
 #include <typeinfo>
 
 #include "kivo/Indent.h"
@@ -16,6 +17,12 @@ void NodeFactories::Register(const wxString& element, iNodeFactory* factory) {
 }
 
 void NodeFactories::Unregister(const wxString& element) { m_Factories.erase(element); }
+
+void NodeFactories::UnregisterFactory(const iNodeFactory* factory) {
+  for (auto entry = m_Factories.begin(); entry != m_Factories.end();) {
+    entry = entry->second == factory ? m_Factories.erase(entry) : std::next(entry);
+  }
+}
 
 bool NodeFactories::CanCreate(const wxString& element) const {
   return m_Factories.find(element) != m_Factories.end();

@@ -35,6 +35,13 @@ wxString beforeParams(const wxString& path) { return path.BeforeFirst(wxS('?'));
 
 }  // namespace
 
+iNode* iNode::getChildByStoredName(const wxString& stored) const {
+  for (iNode* child : getChildren()) {
+    if (child != nullptr && child->getName() == stored) return child;
+  }
+  return nullptr;
+}
+
 wxString iNode::GetPath() const {
   wxString path = wxS("/");
   for (const iNode* node = getParent(); node != nullptr; node = node->getParent()) {
@@ -111,13 +118,7 @@ iNode* iNode::Search(const wxString& path) {
       continue;
     }
     first = false;
-    iNode* found = nullptr;
-    for (iNode* child : node->getChildren()) {
-      if (child != nullptr && child->getName() == encoded) {
-        found = child;
-        break;
-      }
-    }
+    iNode* found = node->getChildByStoredName(encoded);
     if (found == nullptr) return nullptr;
     node = found->getThis();
     if (node == nullptr) return nullptr;

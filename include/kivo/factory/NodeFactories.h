@@ -30,6 +30,8 @@ class KIVO_API NodeFactories {
   // Replaces an existing entry for the key.
   void Register(const wxString& element, iNodeFactory* factory);
   void Unregister(const wxString& element);
+  // Removes every key that maps to `factory`.
+  void UnregisterFactory(const iNodeFactory* factory);
   bool CanCreate(const wxString& element) const;
   // A key "parent name/element" wins over the plain element name; an unknown
   // element gives null without a message (callers report it).

@@ -105,6 +105,9 @@ class KIVO_API iNode : public KivoElement {
   // By stored name, encoded name or label, whichever matches a child first.
   virtual iNode* GetChild(const wxString& name) const;
   virtual bool HasChild(const wxString& name) const;
+  // The first child whose stored (encoded) name is exactly `stored`; labels and
+  // links play no part.
+  iNode* getChildByStoredName(const wxString& stored) const;
 
   // Structure.
   virtual bool AppendChild(iNode* child, iNode* parent, bool makeTie);
