@@ -77,10 +77,9 @@ KivoBlock* KivoBase::Run(_Plugin* plugin, KivoBlock* block) {
 }
 
 KivoMethod KivoBase::Find(MethodList* list, const wxString& name) {
-  if (list == nullptr) return nullptr;
+  if (list == nullptr || list->entries == nullptr) return nullptr;
   int count = list->count;
   if (count == 0) {
-    if (list->entries == nullptr) return nullptr;
     while (list->entries[count].name != nullptr) ++count;
     ++count;  // the terminating entry
   }

@@ -34,8 +34,8 @@ struct DescriptorTexts {
 // Entries before the terminator: the count less one, or counted up to the
 // terminator when the count is 0 (the same rule as KivoBase::Find).
 int namedMethodCount(const MethodList& list) {
-  if (list.count != 0) return list.count > 0 ? list.count - 1 : 0;
   if (list.entries == nullptr) return 0;
+  if (list.count != 0) return list.count > 0 ? list.count - 1 : 0;
   int count = 0;
   while (list.entries[count].name != nullptr) ++count;
   return count;
