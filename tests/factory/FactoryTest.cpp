@@ -29,6 +29,9 @@ TEST_F(NodeTest, QualifiedKeysWinBelowTheirParentAndPassThePlainElementName) {
   EXPECT_TRUE(base->DestroyNode(fromSpecial)) << "destroyed through the plain key's factory";
   EXPECT_TRUE(base->DestroyNode(fromPlain));
   special.destroy();
+  // Withdrawing took the names both factories declared; the fixture's factory must
+  // have them back to destroy p and q at tear-down.
+  factory->RegisterElements();
 }
 
 TEST_F(NodeTest, ReplacingAndWithdrawingRegistrations) {
