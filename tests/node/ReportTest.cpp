@@ -34,12 +34,6 @@ TEST_F(NodeTest, StateNestsOneElementPerNodeWithSortedEscapedAttributes) {
   EXPECT_EQ(n->State(Indent(), wxS("<!-- extra -->")), expected);
 }
 
-TEST_F(NodeTest, StateEscapesAmpersandsBeforeTheOtherEntities) {
-  iNode* n = add(base, wxS("n"));
-  n->setAttribute(wxS("v"), wxS("&lt;"));
-  EXPECT_NE(n->State(Indent(), wxS("")).find(wxS("v=\"&amp;lt;\"")), wxString::npos);
-}
-
 TEST_F(NodeTest, StateShowsTheIncludedFileTheDocumentAndTheDescription) {
   TempDir dir;
   const std::string part = dir.write("part.xml", "<node name=\"inc\"/>");
