@@ -146,7 +146,9 @@ bool iNode::Read(TiXmlElement* element) {
 
 bool iNode::Write() {
   iNode* parent = getParent();
-  if (getTie() == nullptr && parent != nullptr && parent->getTie() != nullptr) {
+  // Without an element name the new element would print as "< />".
+  if (getTie() == nullptr && parent != nullptr && parent->getTie() != nullptr &&
+      !getElement().empty()) {
     TiXmlNode* linked =
         parent->getTie()->LinkEndChild(new TiXmlElement(Convert::StringToSTD(getElement())));
     setTie(linked->ToElement());
