@@ -257,12 +257,17 @@ void iNode::RemoveChild(const wxString& name) {
 }
 
 void iNode::RemoveAllChildren() {
+  takeChildrenFromBack(static_cast<void (iNode::*)(iNode*)>(&iNode::RemoveChild));
+}
+
+void iNode::takeChildrenFromBack(void (iNode::*take)(iNode*)) {
+  // `take` drops the entry of the child it is given; empty entries are dropped here.
   while (!m_Children.empty()) {
     iNode* last = m_Children.back();
     if (last == nullptr) {
       m_Children.pop_back();
     } else {
-      RemoveChild(last);
+      (this->*take)(last);
     }
   }
 }

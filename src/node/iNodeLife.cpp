@@ -71,15 +71,7 @@ void iNode::destroy() {
     listener->removeNode(this);
   });
   m_Listeners.clear();
-  NodeList& children = getChildren();
-  while (!children.empty()) {
-    iNode* last = children.back();
-    if (last == nullptr) {
-      children.pop_back();
-    } else {
-      DestroyChild(last);
-    }
-  }
+  takeChildrenFromBack(&iNode::DestroyChild);
   detachFromParent();
 }
 

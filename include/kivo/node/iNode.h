@@ -208,6 +208,8 @@ class KIVO_API iNode : public KivoElement {
 
  private:
   bool rootIsBase();
+  // Hands the last child to `take` until the child list is empty.
+  void takeChildrenFromBack(void (iNode::*take)(iNode*));
   int indexOf(const iNode* child) const;
 
   unsigned int m_ConstructionId;
