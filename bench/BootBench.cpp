@@ -12,8 +12,8 @@
 
 #include <tinyxml.h>
 
-#include "kivo/Application.h"
-#include "kivo/KivoBase.h"
+#include "kivo/app/Application.h"
+#include "kivo/base/KivoBase.h"
 
 using namespace KivoUnit;
 

@@ -6,11 +6,11 @@
 #include <string>
 
 
-#include "KivoBoot.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoInit.h"
-#include "kivo/KivoLocker.h"
-#include "kivo/node/plugins/KivoLibrary.h"
+#include "kivo/base/KivoBoot.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/plugin/KivoInit.h"
+#include "kivo/thread/KivoLocker.h"
+#include "kivo/plugin/KivoLibrary.h"
 
 using namespace KivoUnit;
 

@@ -5,9 +5,9 @@
 
 #include <mutex>
 
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
-#include "kivo/ProfilerHelper.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
+#include "kivo/profile/ProfilerHelper.h"
 
 using namespace KivoUnit;
 

@@ -5,9 +5,9 @@
 
 #include <deque>
 
-#include "kivo/Application.h"
-#include "kivo/LogListener.h"
-#include "kivo/Tracer.h"
+#include "kivo/app/Application.h"
+#include "kivo/log/LogListener.h"
+#include "kivo/log/Tracer.h"
 
 using namespace KivoUnit;
 

@@ -5,8 +5,8 @@
 
 #include <unordered_map>
 
-#include "kivo/Application.h"
-#include "kivo/KivoBase.h"
+#include "kivo/app/Application.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/iNodeFactory.h"
 
 using namespace KivoUnit;

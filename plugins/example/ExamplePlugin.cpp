@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-#include "kivo/KivoPlug.h"
+#include "kivo/plugin/KivoPlug.h"
 #include "kivo/factory/iNodeFactory.h"
 #include "kivo/node/iNode.h"
 

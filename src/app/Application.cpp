@@ -1,4 +1,4 @@
-#include "kivo/Application.h"
+#include "kivo/app/Application.h"
 
 #include <wx/thread.h>
 

@@ -1,4 +1,4 @@
-#include "kivo/Toolkit.h"
+#include "kivo/app/Toolkit.h"
 
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
-#include "Report.h"
+#include "log/Report.h"
 
 namespace KivoUnit {
 namespace {

@@ -1,4 +1,4 @@
-#include "kivo/UpdateEvent.h"
+#include "kivo/app/UpdateEvent.h"
 
 namespace KivoUnit {
 

@@ -1,8 +1,8 @@
-#include "kivo/KivoBase.h"
+#include "kivo/base/KivoBase.h"
 
-#include "Report.h"
-#include "kivo/KivoTranslator.h"
-#include "kivo/TimeProfiler.h"
+#include "log/Report.h"
+#include "kivo/locale/KivoTranslator.h"
+#include "kivo/profile/TimeProfiler.h"
 #include "kivo/factory/iNodeFactory.h"
 
 namespace KivoUnit {

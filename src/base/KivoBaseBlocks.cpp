@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "kivo/Convert.h"
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
-#include "kivo/node/plugins/iPlugin.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/plugin/iPlugin.h"
 
 namespace KivoUnit {
 

@@ -5,11 +5,11 @@
 #include <wx/filename.h>
 #include <wx/tokenzr.h>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
-#include "kivo/node/plugins/iPlugin.h"
+#include "kivo/plugin/iPlugin.h"
 
 namespace KivoUnit {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <wx/dynlib.h>
 
-#include "Report.h"
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/node/KivoNode.h"
 
 namespace KivoUnit {

@@ -1,11 +1,11 @@
-#include "KivoBoot.h"
+#include "kivo/base/KivoBoot.h"
 
 #include <wx/dynlib.h>
 #include <wx/log.h>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
 #include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
 

@@ -1,4 +1,4 @@
-#include "kivo/Version.h"
+#include "kivo/base/Version.h"
 
 namespace KivoUnit {
 

@@ -1,9 +1,9 @@
 // The library's exported entry points: plain C names that a host (or KivoBoot)
 // looks up after loading the library.
-#include "Report.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoInit.h"
-#include "kivo/Toolkit.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/plugin/KivoInit.h"
+#include "kivo/app/Toolkit.h"
 
 namespace {
 constexpr const char* kSourcePath = "mainKivo";

@@ -1,4 +1,4 @@
-#include "kivo/Convert.h"
+#include "kivo/convert/Convert.h"
 
 #include <cerrno>
 #include <charconv>
@@ -13,8 +13,8 @@
 
 #include <wx/datetime.h>
 
-#include "kivo/KivoElement.h"
-#include "kivo/Tracer.h"
+#include "kivo/element/KivoElement.h"
+#include "kivo/log/Tracer.h"
 
 namespace KivoUnit {
 

@@ -1,4 +1,4 @@
-#include "kivo/Indent.h"
+#include "kivo/convert/Indent.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "kivo/AttributeSet.h"
+#include "kivo/element/AttributeSet.h"
 
-#include "kivo/Convert.h"
+#include "kivo/convert/Convert.h"
 
 namespace KivoUnit {
 

@@ -1,12 +1,12 @@
-#include "kivo/KivoElement.h"
+#include "kivo/element/KivoElement.h"
 
 #include <cmath>
 
 #include <tinyxml.h>
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/Indent.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/convert/Indent.h"
 
 namespace KivoUnit {
 

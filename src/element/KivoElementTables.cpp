@@ -3,7 +3,7 @@
 #include <mutex>
 #include <shared_mutex>
 
-#include "kivo/KivoElement.h"
+#include "kivo/element/KivoElement.h"
 
 namespace KivoUnit {
 

@@ -6,9 +6,9 @@
 
 #include <wx/intl.h>
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/KivoElement.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/element/KivoElement.h"
 
 namespace KivoUnit {
 

@@ -7,8 +7,8 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/xml/KivoXML.h"

@@ -4,8 +4,8 @@
 #include "kivo/node/KivoInterface.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/node/SymLinkNode.h"
-#include "kivo/node/plugins/KivoAddons.h"
-#include "kivo/node/plugins/KivoLibrary.h"
+#include "kivo/plugin/KivoAddons.h"
+#include "kivo/plugin/KivoLibrary.h"
 
 namespace KivoUnit {
 

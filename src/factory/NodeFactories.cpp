@@ -4,8 +4,8 @@
 #include <iterator>
 #include <typeinfo>
 
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/iNodeFactory.h"
 
 namespace KivoUnit {

@@ -4,8 +4,8 @@
 
 #include <tinyxml.h>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
 
 namespace KivoUnit {
 namespace {

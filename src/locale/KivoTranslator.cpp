@@ -1,4 +1,4 @@
-#include "kivo/KivoTranslator.h"
+#include "kivo/locale/KivoTranslator.h"
 
 namespace KivoUnit {
 

@@ -1,4 +1,4 @@
-#include "kivo/GateKeeper.h"
+#include "kivo/log/GateKeeper.h"
 
 namespace KivoUnit {
 

@@ -1,11 +1,11 @@
-#include "kivo/PoolMessage.h"
+#include "kivo/log/PoolMessage.h"
 
 #include <ctime>
 
 #include <wx/datetime.h>
 #include <wx/thread.h>
 
-#include "kivo/Tracer.h"
+#include "kivo/log/Tracer.h"
 #include "platform/ProcessId.h"
 
 namespace KivoUnit {

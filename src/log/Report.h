@@ -7,7 +7,7 @@
 
 #include <wx/string.h>
 
-#include "kivo/Tracer.h"
+#include "kivo/log/Tracer.h"
 
 namespace KivoUnit::detail {
 

@@ -1,4 +1,4 @@
-#include "kivo/Tracer.h"
+#include "kivo/log/Tracer.h"
 
 #include <cstdio>
 #include <ctime>
@@ -7,9 +7,9 @@
 #include <wx/datetime.h>
 #include <wx/thread.h>
 
-#include "kivo/Application.h"
-#include "kivo/GateKeeper.h"
-#include "kivo/LogListener.h"
+#include "kivo/app/Application.h"
+#include "kivo/log/GateKeeper.h"
+#include "kivo/log/LogListener.h"
 #include "platform/DebugOutput.h"
 #include "platform/ProcessId.h"
 

@@ -1,6 +1,6 @@
 #include "kivo/node/ControlNode.h"
 
-#include "kivo/Convert.h"
+#include "kivo/convert/Convert.h"
 
 namespace KivoUnit {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
 
 namespace KivoUnit {
 namespace {

@@ -5,9 +5,9 @@
 #include <tinyxml.h>
 #include <wx/thread.h>
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/node/iNodeListener.h"
 #include "node/XmlLinks.h"
 

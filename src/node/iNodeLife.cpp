@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
-#include "kivo/UpdateEvent.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/app/UpdateEvent.h"
 #include "kivo/node/iNode.h"
 #include "kivo/node/iNodeListener.h"
 

@@ -2,7 +2,7 @@
 
 #include <wx/datetime.h>
 
-#include "Report.h"
+#include "log/Report.h"
 #include "kivo/node/iNode.h"
 #include "kivo/node/iNodeListener.h"
 

@@ -2,8 +2,8 @@
 
 #include <wx/tokenzr.h>
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/node/iNode.h"
 
 namespace KivoUnit {

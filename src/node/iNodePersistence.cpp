@@ -3,9 +3,9 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/NodeFactories.h"
 #include "kivo/node/iNode.h"
 

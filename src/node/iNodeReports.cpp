@@ -4,7 +4,7 @@
 
 #include <wx/filename.h>
 
-#include "kivo/Indent.h"
+#include "kivo/convert/Indent.h"
 #include "kivo/node/iNode.h"
 
 // The Info and State reports of a node.

@@ -1,4 +1,4 @@
-#include "kivo/node/plugins/KivoAddons.h"
+#include "kivo/plugin/KivoAddons.h"
 
 #include <cstdio>
 
@@ -7,9 +7,9 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
-#include "kivo/Application.h"
-#include "kivo/KivoBase.h"
-#include "kivo/node/plugins/KivoLibrary.h"
+#include "kivo/app/Application.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/plugin/KivoLibrary.h"
 
 namespace KivoUnit {
 

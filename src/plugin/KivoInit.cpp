@@ -1,6 +1,6 @@
 // The library's own plug-in record, built at library load: its descriptor, its
 // methods and the table of interface functions that plug-ins call.
-#include "kivo/KivoInit.h"
+#include "kivo/plugin/KivoInit.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -8,12 +8,12 @@
 
 #include <tinyxml.h>
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
-#include "kivo/node/plugins/iPlugin.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
+#include "kivo/plugin/iPlugin.h"
 #include "platform/MessageOutput.h"
 
 namespace KivoUnit {

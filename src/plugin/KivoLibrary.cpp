@@ -1,14 +1,14 @@
-#include "kivo/node/plugins/KivoLibrary.h"
+#include "kivo/plugin/KivoLibrary.h"
 
 #include <wx/dynlib.h>
 #include <wx/log.h>
 #include <wx/filefn.h>
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoInit.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/plugin/KivoInit.h"
 #include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
 

@@ -1,12 +1,12 @@
-#include "kivo/KivoMemory.h"
+#include "kivo/plugin/KivoMemory.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <new>
 
-#include "Report.h"
-#include "kivo/Indent.h"
-#include "kivo/node/plugins/iPlugin.h"
+#include "log/Report.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/plugin/iPlugin.h"
 
 namespace KivoUnit {
 namespace {

@@ -1,8 +1,8 @@
-#include "kivo/KivoPlug.h"
+#include "kivo/plugin/KivoPlug.h"
 
-#include "Report.h"
-#include "kivo/Convert.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/iNodeFactory.h"
 
 namespace KivoUnit {

@@ -1,7 +1,7 @@
-#include "kivo/node/plugins/iPlugin.h"
+#include "kivo/plugin/iPlugin.h"
 
-#include "kivo/Convert.h"
-#include "kivo/Indent.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/convert/Indent.h"
 
 namespace KivoUnit {
 namespace {

@@ -1,4 +1,4 @@
-#include "kivo/Profiler.h"
+#include "kivo/profile/Profiler.h"
 
 #include <wx/thread.h>
 

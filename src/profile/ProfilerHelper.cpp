@@ -1,9 +1,9 @@
-#include "kivo/ProfilerHelper.h"
+#include "kivo/profile/ProfilerHelper.h"
 
 #include <fstream>
 #include <iostream>
 
-#include "kivo/Profiler.h"
+#include "kivo/profile/Profiler.h"
 
 namespace KivoUnit {
 namespace {

@@ -1,8 +1,8 @@
-#include "kivo/TimeProfiler.h"
+#include "kivo/profile/TimeProfiler.h"
 
 #include <wx/string.h>
 
-#include "kivo/Convert.h"
+#include "kivo/convert/Convert.h"
 #include "platform/MonotonicClock.h"
 
 namespace KivoUnit {

@@ -1,7 +1,7 @@
-#include "kivo/KivoLocker.h"
+#include "kivo/thread/KivoLocker.h"
 
-#include "Report.h"
-#include "kivo/KivoBase.h"
+#include "log/Report.h"
+#include "kivo/base/KivoBase.h"
 
 namespace KivoUnit {
 namespace {

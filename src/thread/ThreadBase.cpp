@@ -1,6 +1,6 @@
-#include "kivo/ThreadBase.h"
+#include "kivo/thread/ThreadBase.h"
 
-#include "Report.h"
+#include "log/Report.h"
 
 namespace KivoUnit {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <wx/filename.h>
 
-#include "Report.h"
-#include "kivo/Indent.h"
+#include "log/Report.h"
+#include "kivo/convert/Indent.h"
 #include "xml/SafeFile.h"
 
 namespace KivoUnit {

@@ -1,7 +1,7 @@
 // The static readers and writers of element values, attributes and text children.
 #include <tinyxml.h>
 
-#include "kivo/Convert.h"
+#include "kivo/convert/Convert.h"
 #include "kivo/xml/KivoXML.h"
 
 namespace KivoUnit {

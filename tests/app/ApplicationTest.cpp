@@ -3,8 +3,8 @@
 #include <atomic>
 #include <thread>
 
-#include "kivo/Application.h"
-#include "kivo/UpdateEvent.h"
+#include "kivo/app/Application.h"
+#include "kivo/app/UpdateEvent.h"
 
 using KivoUnit::Application;
 

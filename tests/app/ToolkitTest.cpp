@@ -6,7 +6,7 @@
 #include <wx/app.h>
 #include <wx/thread.h>
 
-#include "kivo/Toolkit.h"
+#include "kivo/app/Toolkit.h"
 #include "support/LogCapture.h"
 
 using KivoUnit::Toolkit;

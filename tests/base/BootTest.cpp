@@ -3,8 +3,8 @@
 #include <wx/regex.h>
 #include <wx/utils.h>
 
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
 #include "support/LogCapture.h"
 #include "support/NodeFixture.h"

@@ -7,8 +7,8 @@
 
 #include <wx/datetime.h>
 
-#include "kivo/Convert.h"
-#include "kivo/Indent.h"
+#include "kivo/convert/Convert.h"
+#include "kivo/convert/Indent.h"
 #include "support/LogCapture.h"
 
 using KivoUnit::Convert;

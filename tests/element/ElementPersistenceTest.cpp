@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
-#include "kivo/Indent.h"
-#include "kivo/KivoElement.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/element/KivoElement.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"

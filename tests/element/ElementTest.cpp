@@ -5,7 +5,7 @@
 #include <limits>
 #include <thread>
 
-#include "kivo/KivoElement.h"
+#include "kivo/element/KivoElement.h"
 #include "support/LogCapture.h"
 #include "xml/XmlTestDocuments.h"
 

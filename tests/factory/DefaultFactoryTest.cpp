@@ -2,7 +2,7 @@
 
 #include <tinyxml.h>
 
-#include "kivo/KivoBase.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/node/SymLinkNode.h"

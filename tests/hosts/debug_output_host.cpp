@@ -1,7 +1,7 @@
 // Logs two messages from a plain host; run with KIVO_DEBUG_OUTPUT=1 the accepted
 // one must reach the debugger output (standard error) with the application name.
-#include "kivo/Application.h"
-#include "kivo/Tracer.h"
+#include "kivo/app/Application.h"
+#include "kivo/log/Tracer.h"
 
 int main() {
   KivoUnit::Application::getApp().setName(wxS("debughost"));

@@ -4,7 +4,7 @@
 
 #include <wx/thread.h>
 
-#include "kivo/Toolkit.h"
+#include "kivo/kivo.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "kivo/Application.h"
-#include "kivo/GateKeeper.h"
-#include "kivo/Tracer.h"
+#include "kivo/app/Application.h"
+#include "kivo/log/GateKeeper.h"
+#include "kivo/log/Tracer.h"
 #include "support/LogCapture.h"
 
 using KivoUnit::AppLogLevel;

@@ -1,6 +1,6 @@
 #include <tinyxml.h>
 
-#include "kivo/Indent.h"
+#include "kivo/convert/Indent.h"
 #include "support/NodeFixture.h"
 #include "support/TempDir.h"
 

@@ -2,7 +2,7 @@
 
 #include <tinyxml.h>
 
-#include "kivo/UpdateEvent.h"
+#include "kivo/app/UpdateEvent.h"
 #include "support/NodeFixture.h"
 
 using KivoUnit::iNode;

@@ -3,10 +3,10 @@
 
 #include <wx/filefn.h>
 
-#include "KivoBoot.h"
-#include "kivo/Application.h"
-#include "kivo/node/plugins/KivoAddons.h"
-#include "plugins/PluginSupport.h"
+#include "kivo/base/KivoBoot.h"
+#include "kivo/app/Application.h"
+#include "kivo/plugin/KivoAddons.h"
+#include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "kivo/Indent.h"
-#include "plugins/PluginSupport.h"
+#include "kivo/convert/Indent.h"
+#include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "KivoBoot.h"
-#include "kivo/KivoLocker.h"
-#include "plugins/PluginSupport.h"
+#include "kivo/base/KivoBoot.h"
+#include "kivo/thread/KivoLocker.h"
+#include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 

@@ -3,10 +3,10 @@
 
 #include <wx/filefn.h>
 
-#include "KivoBoot.h"
-#include "kivo/Indent.h"
-#include "kivo/KivoLocker.h"
-#include "plugins/PluginSupport.h"
+#include "kivo/base/KivoBoot.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/thread/KivoLocker.h"
+#include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 

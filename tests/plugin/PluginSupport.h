@@ -5,11 +5,11 @@
 
 #include <wx/string.h>
 
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoInit.h"
-#include "kivo/PluginRecords.h"
-#include "kivo/node/plugins/KivoLibrary.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/plugin/KivoInit.h"
+#include "kivo/plugin/PluginRecords.h"
+#include "kivo/plugin/KivoLibrary.h"
 
 extern "C" {
 KivoUnit::Kivo* start(KivoUnit::Kivo*);

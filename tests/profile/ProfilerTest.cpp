@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "kivo/Profiler.h"
-#include "kivo/ProfilerHelper.h"
+#include "kivo/profile/Profiler.h"
+#include "kivo/profile/ProfilerHelper.h"
 #include "support/TempDir.h"
 
 using KivoUnit::Profiler;

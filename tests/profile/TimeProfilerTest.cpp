@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "kivo/TimeProfiler.h"
+#include "kivo/profile/TimeProfiler.h"
 
 using KivoUnit::TimeProfiler;
 

@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "kivo/Tracer.h"
+#include "kivo/log/Tracer.h"
 
 namespace KivoTest {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <wx/string.h>
 
-#include "kivo/Application.h"
-#include "kivo/LogListener.h"
-#include "kivo/PoolMessage.h"
+#include "kivo/app/Application.h"
+#include "kivo/log/LogListener.h"
+#include "kivo/log/PoolMessage.h"
 
 namespace KivoTest {
 

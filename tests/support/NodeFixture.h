@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kivo/KivoBase.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/factory/iNodeFactory.h"
 #include "kivo/node/iNode.h"
 #include "kivo/node/iNodeListener.h"

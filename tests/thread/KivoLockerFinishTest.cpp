@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "kivo/KivoLocker.h"
+#include "kivo/thread/KivoLocker.h"
 #include "support/LogCapture.h"
 
 using KivoUnit::KivoLocker;

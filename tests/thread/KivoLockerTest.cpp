@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
 #include "support/LogCapture.h"
 #include "support/NodeFixture.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "kivo/ThreadBase.h"
-#include "kivo/Toolkit.h"
+#include "kivo/thread/ThreadBase.h"
+#include "kivo/app/Toolkit.h"
 #include "support/LogCapture.h"
 
 using KivoUnit::ThreadBase;

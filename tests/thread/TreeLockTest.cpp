@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 

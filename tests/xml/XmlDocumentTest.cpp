@@ -6,7 +6,7 @@
 
 #include <wx/filename.h>
 
-#include "kivo/Indent.h"
+#include "kivo/convert/Indent.h"
 #include "kivo/xml/KivoXML.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "kivo/KivoElement.h"
+#include "kivo/element/KivoElement.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"

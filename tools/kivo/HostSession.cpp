@@ -11,11 +11,11 @@
 #include "Output.h"
 #include "StreamCapture.h"
 #include "Text.h"
-#include "kivo/Application.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
-#include "kivo/Version.h"
-#include "KivoBoot.h"
+#include "kivo/app/Application.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
+#include "kivo/base/Version.h"
+#include "kivo/base/KivoBoot.h"
 
 namespace KivoHost {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "Text.h"
-#include "kivo/Tracer.h"
+#include "kivo/log/Tracer.h"
 
 namespace KivoHost {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "kivo/LogListener.h"
-#include "kivo/PoolMessage.h"
+#include "kivo/log/LogListener.h"
+#include "kivo/log/PoolMessage.h"
 
 namespace KivoHost {
 

@@ -5,9 +5,9 @@
 #include "NodePaths.h"
 #include "Output.h"
 #include "Text.h"
-#include "kivo/Indent.h"
-#include "kivo/KivoBase.h"
-#include "kivo/KivoLocker.h"
+#include "kivo/convert/Indent.h"
+#include "kivo/base/KivoBase.h"
+#include "kivo/thread/KivoLocker.h"
 
 namespace KivoHost {
 namespace {

@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "Text.h"
-#include "kivo/KivoBase.h"
+#include "kivo/base/KivoBase.h"
 
 namespace KivoHost {
 namespace {

@@ -14,7 +14,7 @@
 #include "NodeCommands.h"
 #include "NodePaths.h"
 #include "Output.h"
-#include "kivo/Tracer.h"
+#include "kivo/log/Tracer.h"
 
 namespace KivoHost {
 namespace {

@@ -8,7 +8,7 @@
 #include "LogPrinter.h"
 #include "Output.h"
 #include "Subcommands.h"
-#include "kivo/Version.h"
+#include "kivo/base/Version.h"
 
 namespace {
 

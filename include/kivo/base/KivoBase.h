@@ -7,8 +7,8 @@
 #include <wx/thread.h>
 
 #include "kivo/KivoExport.h"
-#include "kivo/KivoMemory.h"
-#include "kivo/PluginRecords.h"
+#include "kivo/plugin/KivoMemory.h"
+#include "kivo/plugin/PluginRecords.h"
 #include "kivo/factory/NodeFactories.h"
 #include "kivo/node/iNode.h"
 

@@ -4,7 +4,7 @@
 #include <wx/string.h>
 
 #include "kivo/KivoExport.h"
-#include "kivo/PluginRecords.h"
+#include "kivo/plugin/PluginRecords.h"
 
 class wxDynamicLibrary;
 

@@ -6,7 +6,7 @@
 #include <wx/arrstr.h>
 #include <wx/string.h>
 
-#include "kivo/AttributeSet.h"
+#include "kivo/element/AttributeSet.h"
 #include "kivo/KivoExport.h"
 #include "kivo/xml/KivoXML.h"
 

@@ -5,7 +5,7 @@
 #include <wx/string.h>
 
 #include "kivo/KivoExport.h"
-#include "kivo/PoolMessage.h"
+#include "kivo/log/PoolMessage.h"
 
 namespace KivoUnit {
 

@@ -6,7 +6,7 @@
 
 #include <wx/string.h>
 
-#include "kivo/KivoElement.h"
+#include "kivo/element/KivoElement.h"
 #include "kivo/KivoExport.h"
 
 class wxCriticalSection;

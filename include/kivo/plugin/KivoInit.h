@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kivo/KivoExport.h"
-#include "kivo/PluginRecords.h"
+#include "kivo/plugin/PluginRecords.h"
 
 namespace KivoUnit {
 

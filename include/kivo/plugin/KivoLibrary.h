@@ -3,8 +3,8 @@
 #include <wx/string.h>
 
 #include "kivo/KivoExport.h"
-#include "kivo/PluginRecords.h"
-#include "kivo/node/plugins/iPlugin.h"
+#include "kivo/plugin/PluginRecords.h"
+#include "kivo/plugin/iPlugin.h"
 
 class wxDynamicLibrary;
 

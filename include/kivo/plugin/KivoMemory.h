@@ -6,7 +6,7 @@
 #include <wx/thread.h>
 
 #include "kivo/KivoExport.h"
-#include "kivo/PluginRecords.h"
+#include "kivo/plugin/PluginRecords.h"
 
 namespace KivoUnit {
 

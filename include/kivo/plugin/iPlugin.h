@@ -3,7 +3,7 @@
 #include <wx/string.h>
 
 #include "kivo/KivoExport.h"
-#include "kivo/PluginRecords.h"
+#include "kivo/plugin/PluginRecords.h"
 #include "kivo/node/iNode.h"
 
 namespace KivoUnit {

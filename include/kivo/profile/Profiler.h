@@ -5,7 +5,7 @@
 #include <string>
 
 #include "kivo/KivoExport.h"
-#include "kivo/TimeProfiler.h"
+#include "kivo/profile/TimeProfiler.h"
 
 class wxCriticalSection;
 
