@@ -40,6 +40,16 @@ bool checkConfiguration(const fs::path& file, std::string& error) {
   return true;
 }
 
+// The library names the parser's error, which is empty for a document that parses
+// but holds no element at all.
+std::string bootFailureReason(const std::string& file, const std::string& libraryReason) {
+  TiXmlDocument document;
+  if (document.LoadFile(file.c_str()) && document.RootElement() == nullptr) {
+    return "no root element";
+  }
+  return libraryReason;
+}
+
 void fillApplicationRecord(const fs::path& configuration, const SessionSettings& settings) {
   KivoUnit::Application& app = KivoUnit::Application::getApp();
   const fs::path folder = configuration.parent_path();
@@ -137,7 +147,8 @@ bool HostSession::boot(const std::string& file, std::string& error) {
   m_Log.release(!booted && !everyLevel);
   if (booted && base != nullptr) keepRunTimeNodesOutOfFile(*base);
   if (!booted) {
-    error = "cannot boot " + quoted(file) + (reason.empty() ? "" : ": " + reason);
+    const std::string why = bootFailureReason(file, reason);
+    error = "cannot boot " + quoted(file) + (why.empty() ? "" : ": " + why);
   }
   return booted;
 }
