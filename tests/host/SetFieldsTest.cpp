@@ -61,7 +61,8 @@ TEST_F(KivoSetFields, AnAssignmentThatCannotBeMadeRefusesTheWholeCommand) {
       {{"volume=1", "volume=2"}, "'volume=2': 'volume' is given twice"},
       {{"volume=1", "name="}, "'name=': a node cannot lose its name"},
       {{"label="}, "'label=': a label cannot be removed"},
-      {{"volume=1", "read_only=true"}, "'read_only=true': the node sets 'read_only' itself"},
+      {{"volume=1", "read_only=true"}, "'read_only=true': the node writes 'read_only' itself"},
+      {{"volume=1", "include=other.xml"}, "'include=other.xml': the node writes 'include' itself"},
       {{"volume=\xC3("}, "'volume=\xC3(': the value is not UTF-8 text"},
   };
   const auto before = config.snapshot();

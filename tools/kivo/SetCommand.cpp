@@ -106,7 +106,7 @@ int checkAgainstNode(KivoUnit::KivoBase& base, iNode& node,
       return refuse(assignment, "the root keeps its name (every path starts with it)");
     }
     if (assignment.field == Field::Attribute && nodeOverwrites(node, assignment)) {
-      return refuse(assignment, "the node sets " + quoted(assignment.name) + " itself");
+      return refuse(assignment, "the node writes " + quoted(assignment.name) + " itself");
     }
   }
   return ExitOk;
@@ -164,8 +164,9 @@ int setAttributes(const std::string& path, const std::vector<std::string>& texts
   if (nodePath(*node) != before) printLine(quoted(before) + " is now " + quoted(nodePath(*node)));
   if (!save) return ExitOk;
   node->Write();
+  // The node's class may write an attribute of its own over the value (as "include").
   if (const Assignment* lost = notWritten(*node, assignments)) {
-    return fail(quoted(lost->text) + " did not reach the node's element; nothing was saved");
+    return refuse(*lost, "the node writes " + quoted(lost->name) + " itself");
   }
   return saveNodeTo(*node, *owner, path) ? ExitOk : ExitFailure;
 }
