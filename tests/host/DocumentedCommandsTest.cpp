@@ -3,7 +3,9 @@
 //
 // How a command line is recognised:
 // - In a Markdown file, a line of an indented code block that starts with "$ " (four
-//   spaces, "$", a space). The rest of the line is the command, run by /bin/sh.
+//   spaces, "$", a space). The rest of the line is the command, run by /bin/sh. The
+//   lines below it in the same block, up to the next command, are its output, and
+//   must be what it prints.
 // - In an example configuration (.xml), a text in single quotes inside an XML
 //   comment that starts with "kivo ".
 // Lines whose first word sets up the machine, builds or runs this suite
@@ -31,6 +33,7 @@ namespace fs = std::filesystem;
 struct CommandLine {
   std::string where;  // file:line
   std::string command;
+  std::string output;  // what the document shows it printing, "" when nothing is shown
 };
 
 std::vector<std::string> linesOf(const fs::path& file) {
@@ -53,17 +56,24 @@ std::vector<CommandLine> commandsOf(const fs::path& file, const std::string& nam
   const bool markdown = file.extension() == ".md";
   const std::regex quotedKivo("'(kivo [^']*)'");
   bool inComment = false;
+  bool afterCommand = false;  // in the code block of a command, below it
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string where = name + ":" + std::to_string(i + 1);
     const std::string& line = lines[i];
     if (markdown) {
-      if (line.rfind("    $ ", 0) == 0) commands.push_back({where, line.substr(6)});
+      const bool inBlock = line.rfind("    ", 0) == 0;
+      if (line.rfind("    $ ", 0) == 0) {
+        commands.push_back({where, line.substr(6), ""});
+      } else if (inBlock && afterCommand) {
+        commands.back().output += line.substr(4) + "\n";
+      }
+      afterCommand = inBlock && (afterCommand || line.rfind("    $ ", 0) == 0);
       continue;
     }
     const bool opens = line.find("<!--") != std::string::npos;
     if (opens || inComment) {
       for (std::sregex_iterator it(line.begin(), line.end(), quotedKivo), end; it != end; ++it) {
-        commands.push_back({where, (*it)[1]});
+        commands.push_back({where, (*it)[1], ""});
       }
     }
     if (opens) inComment = true;
@@ -117,6 +127,9 @@ TEST(KivoDocumentedCommands, EveryCommandLineOfTheDocumentsSucceedsAsWritten) {
     for (const CommandLine& line : commandsOf(file, name)) {
       const ProgramRun result = sandbox.run(line.command);
       EXPECT_EQ(result.status, 0) << line.where << ": " << line.command << "\n" << result.err;
+      if (!line.output.empty()) {
+        EXPECT_EQ(result.out, line.output) << line.where << ": " << line.command;
+      }
       ++run;
     }
   }
