@@ -140,6 +140,19 @@ const Assignment* notWritten(const iNode& node, const std::vector<Assignment>& a
 
 std::string nodePath(const iNode& node) { return toUtf8(node.GetFullPath()); }
 
+// Applies every assignment; a rename is announced with the node's new path.
+void applyAll(iNode& node, const std::vector<Assignment>& assignments) {
+  const std::string before = nodePath(node);
+  // A rename sets the label as well: it goes first, so that a label given with it stays.
+  for (const Assignment& assignment : assignments) {
+    if (assignment.field == Field::Name) apply(node, assignment);
+  }
+  for (const Assignment& assignment : assignments) {
+    if (assignment.field != Field::Name) apply(node, assignment);
+  }
+  if (nodePath(node) != before) printLine(quoted(before) + " is now " + quoted(nodePath(node)));
+}
+
 }  // namespace
 
 int setAttributes(const std::string& path, const std::vector<std::string>& texts, bool save) {
@@ -153,15 +166,7 @@ int setAttributes(const std::string& path, const std::vector<std::string>& texts
   if (const int code = checkAgainstNode(*tree.base(), *node, assignments); code != ExitOk) {
     return code;
   }
-  const std::string before = nodePath(*node);
-  // A rename sets the label as well: it goes first, so that a label given with it stays.
-  for (const Assignment& assignment : assignments) {
-    if (assignment.field == Field::Name) apply(*node, assignment);
-  }
-  for (const Assignment& assignment : assignments) {
-    if (assignment.field != Field::Name) apply(*node, assignment);
-  }
-  if (nodePath(*node) != before) printLine(quoted(before) + " is now " + quoted(nodePath(*node)));
+  applyAll(*node, assignments);
   if (!save) return ExitOk;
   node->Write();
   // The node's class may write an attribute of its own over the value (as "include").
