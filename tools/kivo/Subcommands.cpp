@@ -68,12 +68,13 @@ const std::vector<Subcommand> kSubcommands = {
     {"info", "FILE [PATH]", "print the Info report of the node at PATH (default: the root)",
      "The report shows the node's document or XML element inside comments.\n", 1, 2, false,
      runInfo},
-    {"exec", "FILE PATH COMMAND [PARAMS]", "run a command of the node at PATH, print the answer",
+    {"exec", "FILE PATH [COMMAND [PARAMS]]", "run a command of the node at PATH, print the answer",
      "The node runs COMMAND with PARAMS (or the parameters after \"?\" in PATH): a\n"
      "library node runs \"start\", \"stop\" and its plug-in's methods. Without COMMAND,\n"
      "PATH[?PARAMS] is run as the base runs paths: the node gets its own name as the\n"
      "command. Exits with 1 when the node does not know the command or answers with a\n"
-     "failure or an exception (the answer is printed all the same).\n",
+     "failure or an exception (the answer is printed all the same). A command the node\n"
+     "knows that answers nothing succeeds, with a note on standard error.\n",
      2, 4, false, runExec},
     {"get", "FILE PATH [ATTRIBUTE]", "print the node's attributes, or the value of one",
      "Without ATTRIBUTE every attribute is printed as NAME=VALUE, one a line.\n"
