@@ -21,6 +21,11 @@ bool isOption(const std::string& argument, const std::string& name) {
   return argument == name || argument.compare(0, name.size() + 1, name + "=") == 0;
 }
 
+// "--log-level N" and "--addons DIR" take the next argument as their value.
+bool takesSeparateValue(const std::string& argument) {
+  return argument == "--log-level" || argument == "--addons";
+}
+
 bool parseLogLevel(const std::string& text, int& level) {
   if (text.size() != 1 || text[0] < '0' || text[0] > '4') return false;
   level = text[0] - '0';
@@ -43,16 +48,23 @@ bool parseArguments(int argc, const char* const* argv, Arguments& out, std::stri
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     std::string value;
+    const bool answered = out.help || out.version;
     if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
       addWord(out, argument);
     } else if (argument == "--") {
       optionsEnded = true;
+    } else if (answered) {
+      // Help or version is what the user gets: nothing else is checked, but the
+      // value of an option is not taken for the command.
+      if (takesSeparateValue(argument)) ++i;
     } else if (argument == "--help" || argument == "-h") {
       out.help = true;
     } else if (argument == "--version") {
       out.version = true;
     } else if (argument == "--quiet" || argument == "-q") {
       out.quiet = true;
+    } else if (argument == "--json") {
+      out.json = true;
     } else if (isOption(argument, "--log-level")) {
       if (!takeValue(argument, "--log-level", argc, argv, i, value) ||
           !parseLogLevel(value, out.logLevel)) {

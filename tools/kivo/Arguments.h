@@ -11,11 +11,14 @@ struct Arguments {
   int logLevel = 0;                   // the application record's 0-4
   std::string addonsFolder;           // empty: the configuration's "addons" folder
   bool quiet = false;                 // no log lines on standard error
+  bool json = false;                  // results as JSON, for the subcommands that offer it
   bool help = false;
   bool version = false;
 };
 
-// Parses argv; on failure returns false and sets `error` to one line.
+// Parses argv; on failure returns false and sets `error` to one line. The first of
+// --help and --version ends option checking, as in GNU programs: later options are
+// ignored (words still name the command), so help and version win wherever they stand.
 bool parseArguments(int argc, const char* const* argv, Arguments& out, std::string& error);
 
 }  // namespace KivoHost

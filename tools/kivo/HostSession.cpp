@@ -40,6 +40,28 @@ bool checkConfiguration(const fs::path& file, std::string& error) {
   return true;
 }
 
+// True when the document starts with a DOCTYPE that declares things in brackets:
+// the parser reads no further, so the root element after it is never seen.
+bool hasInternalDoctype(const TiXmlDocument& document) {
+  for (const TiXmlNode* node = document.FirstChild(); node != nullptr; node = node->NextSibling()) {
+    const std::string value = node->ValueStr();
+    if (node->ToUnknown() != nullptr && value.rfind("!DOCTYPE", 0) == 0) {
+      return value.find('[') != std::string::npos;
+    }
+  }
+  return false;
+}
+
+// The library names the parser's error, which is empty for a document that parses
+// but holds no element at all.
+std::string bootFailureReason(const std::string& file, const std::string& libraryReason) {
+  TiXmlDocument document;
+  if (!document.LoadFile(file.c_str()) || document.RootElement() != nullptr) return libraryReason;
+  return hasInternalDoctype(document)
+             ? "no root element (a DOCTYPE with declarations in brackets ends the reading)"
+             : "no root element";
+}
+
 void fillApplicationRecord(const fs::path& configuration, const SessionSettings& settings) {
   KivoUnit::Application& app = KivoUnit::Application::getApp();
   const fs::path folder = configuration.parent_path();
@@ -137,7 +159,8 @@ bool HostSession::boot(const std::string& file, std::string& error) {
   m_Log.release(!booted && !everyLevel);
   if (booted && base != nullptr) keepRunTimeNodesOutOfFile(*base);
   if (!booted) {
-    error = "cannot boot " + quoted(file) + (reason.empty() ? "" : ": " + reason);
+    const std::string why = bootFailureReason(file, reason);
+    error = "cannot boot " + quoted(file) + (why.empty() ? "" : ": " + why);
   }
   return booted;
 }

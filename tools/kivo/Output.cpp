@@ -12,9 +12,13 @@ void printLine(const std::string& text) {
 void printText(const std::string& text) { std::fputs(text.c_str(), stdout); }
 
 int fail(const std::string& message) {
-  std::fflush(stdout);  // keep the order of results and failures when both go to a terminal
-  std::fprintf(stderr, "kivo: %s\n", message.c_str());
+  notice(message);  // flushes first: results and failures stay in order on a terminal
   return ExitFailure;
+}
+
+void notice(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "kivo: %s\n", message.c_str());
 }
 
 int usageError(const std::string& message, const std::string& helpCommand) {

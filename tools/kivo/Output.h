@@ -13,6 +13,8 @@ void printLine(const std::string& text);
 void printText(const std::string& text);
 // Writes "kivo: <message>" to standard error and returns ExitFailure.
 int fail(const std::string& message);
+// Writes "kivo: <message>" to standard error about a run that still succeeds.
+void notice(const std::string& message);
 // Writes "kivo: <message>" and a pointer to the help, returns ExitUsage.
 int usageError(const std::string& message, const std::string& helpCommand);
 // The text in single quotes, as paths and files are named in messages.

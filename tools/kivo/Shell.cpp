@@ -31,7 +31,7 @@ const char* const kShellHelp =
     "  tree [PATH]                 print the subtree as an outline\n"
     "  state [PATH]                print the node's State report\n"
     "  info [PATH]                 print the node's Info report\n"
-    "  exec PATH[?PARAMS] [CMD]    run a command on a node, print the answer\n"
+    "  exec PATH [CMD [PARAMS...]] run a node's command (no CMD: PATH[?PARAMS] as a call)\n"
     "  get PATH [ATTRIBUTE]        print attributes, or the value of one\n"
     "  set PATH ATTRIBUTE=VALUE... change attributes (not saved until 'save')\n"
     "  save [PATH]                 save the file the node belongs to\n"
@@ -133,17 +133,20 @@ int Shell::execute(const std::vector<std::string>& words) {
   if (command == "log") return showLog();
   if (command == "ls") return listChildren(path(words, 1));
   if (command == "cd") return changeNode(resolvePath(m_Current, words.size() > 1 ? words[1] : "/"));
-  if (command == "tree") return showTree(path(words, 1));
+  if (command == "tree") return showTree(path(words, 1), false);
   if (command == "state") return showState(path(words, 1));
   if (command == "info") return showInfo(path(words, 1));
   if (command == "save") return saveNode(path(words, 1), true);
   if (command == "exec") {
-    if (!needs(words, 1, "exec PATH[?PARAMS] [COMMAND]")) return ExitFailure;
-    return runCommand(path(words, 1), joinFrom(words, 2));
+    if (!needs(words, 1, "exec PATH[?PARAMS] [COMMAND [PARAMS...]]")) return ExitFailure;
+    const std::string target = path(words, 1);
+    const std::string inPath = target.substr(withoutParams(target).size());
+    const std::string params = inPath.empty() ? joinFrom(words, 3) : inPath.substr(1);
+    return runCommand(target, words.size() > 2 ? words[2] : "", params);
   }
   if (command == "get") {
     if (!needs(words, 1, "get PATH [ATTRIBUTE]")) return ExitFailure;
-    return showAttributes(path(words, 1), words.size() > 2 ? words[2] : "");
+    return showAttributes(path(words, 1), words.size() > 2 ? words[2] : "", false);
   }
   if (command == "set") {
     if (!needs(words, 2, "set PATH ATTRIBUTE=VALUE...")) return ExitFailure;

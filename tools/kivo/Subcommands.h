@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-namespace KivoHost {
+#include "Arguments.h"
 
-using Operands = std::vector<std::string>;
+namespace KivoHost {
 
 struct Subcommand {
   const char* name;
@@ -14,7 +14,9 @@ struct Subcommand {
   const char* details;  // the rest of the subcommand's help
   size_t minOperands;   // FILE included
   size_t maxOperands;   // SIZE_MAX: no limit
-  int (*run)(const Operands& operands);
+  bool takesJson;       // offers --json
+  // Runs on the booted tree; `arguments.operands[0]` is FILE.
+  int (*run)(const Arguments& arguments);
 };
 
 // The subcommand named `name`, or null.
@@ -22,6 +24,8 @@ const Subcommand* findSubcommand(const std::string& name);
 const std::vector<Subcommand>& allSubcommands();
 void printOverview();
 void printSubcommandHelp(const Subcommand& subcommand);
+// The program's version and the record of the library it runs with.
+void printVersion();
 // The options every subcommand takes, as help lines.
 const char* globalOptionsHelp();
 

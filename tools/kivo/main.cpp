@@ -8,24 +8,27 @@
 #include "LogPrinter.h"
 #include "Output.h"
 #include "Subcommands.h"
-#include "kivo/base/Version.h"
 
 namespace {
 
 using namespace KivoHost;
 
 // Help, version and usage errors: everything decided before the library starts.
+// Help and version win wherever they stand; the argument parser kept only the first.
 bool answerWithoutBooting(const Arguments& arguments, const Subcommand* subcommand, int& code) {
   code = ExitOk;
-  if (arguments.version && arguments.command.empty()) {
-    std::printf("kivo %s\n", KivoUnit::LibraryVersion());
-  } else if (arguments.command.empty()) {
+  if (arguments.version) {
+    printVersion();
+  } else if (arguments.help && subcommand != nullptr) {
+    printSubcommandHelp(*subcommand);
+  } else if (arguments.help || arguments.command.empty()) {
     printOverview();
-    code = arguments.help ? ExitOk : usageError("no command given", "kivo");
+    if (!arguments.help) code = usageError("no command given", "kivo");
   } else if (subcommand == nullptr) {
     code = usageError("unknown command " + quoted(arguments.command), "kivo");
-  } else if (arguments.help) {
-    printSubcommandHelp(*subcommand);
+  } else if (arguments.json && !subcommand->takesJson) {
+    code = usageError(std::string("--json is not offered by ") + subcommand->name,
+                      std::string("kivo ") + subcommand->name);
   } else if (arguments.operands.size() < subcommand->minOperands) {
     code = usageError(arguments.operands.empty() ? "missing FILE" : "missing arguments",
                       std::string("kivo ") + subcommand->name);
@@ -46,7 +49,7 @@ int bootAndRun(const Arguments& arguments, const Subcommand& subcommand) {
   settings.addonsFolder = arguments.addonsFolder;
   settings.logLevel = arguments.logLevel;
   if (!session.start(settings, error)) return fail(error);
-  const int code = subcommand.run(arguments.operands);
+  const int code = subcommand.run(arguments);
   std::fflush(stdout);
   session.stop();
   return code;
