@@ -60,6 +60,11 @@ bool LuaNode::Init() {
   return true;
 }
 
+void LuaNode::destroy() {
+  exitLua();
+  iNode::destroy();
+}
+
 void LuaNode::open() {
   if (m_State == nullptr) m_State = luaL_newstate();
 }

@@ -32,6 +32,10 @@ class KIVO_API LuaNode : public iNode {
   // Closes an open interpreter (running "on_exit"), opens a fresh one and runs
   // "on_init". True whenever the node itself initialised, whatever the script did.
   bool Init() override;
+  // Closes the interpreter while the node is still in the tree, so that "on_exit"
+  // can reach other nodes by path; the destructor closes it for nodes deleted
+  // without being destroyed.
+  void destroy() override;
 
   // Creates the interpreter unless one is open.
   virtual void open();
