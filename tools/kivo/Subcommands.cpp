@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "LuaCommand.h"
 #include "NodeCommands.h"
 #include "NodePaths.h"
 #include "Shell.h"
@@ -57,6 +58,7 @@ const std::vector<Subcommand> kSubcommands = {
      "Commands: ls, cd, pwd, tree, state, info, exec, get, set, save, log, help, quit.\n"
      "Reads commands from standard input when it is not a terminal, without prompts.\n",
      1, 1, runShellCommand},
+    luaSubcommand(),
 };
 
 }  // namespace
