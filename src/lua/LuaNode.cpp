@@ -125,7 +125,7 @@ void LuaNode::runProtected(int (*step)(lua_State*), const wxString& what, const 
   if (m_State == nullptr) return;
   const int top = lua_gettop(m_State);
   lua_pushcfunction(m_State, step);
-  lua_pushlightuserdata(m_State, this);
+  lua_pushlightuserdata(m_State, static_cast<iNode*>(this));
   if (lua_pcall(m_State, 1, 0, 0) != LUA_OK) recordFailure(what, function);
   lua_settop(m_State, top);
 }
