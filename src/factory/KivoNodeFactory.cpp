@@ -1,5 +1,6 @@
 #include "kivo/factory/KivoNodeFactory.h"
 
+#include "kivo/lua/LuaNode.h"
 #include "kivo/node/ControlsNode.h"
 #include "kivo/node/KivoInterface.h"
 #include "kivo/node/KivoNode.h"
@@ -20,6 +21,7 @@ KivoNodeFactory::KivoNodeFactory(iNode* parent, const wxString& element)
   Register(wxS("Controls"));
   Register(wxS("addons"));
   Register(wxS("library"));
+  Register(wxS("Lua"));
   RegisterElements();
 }
 
@@ -41,6 +43,8 @@ iNode* KivoNodeFactory::Create(const wxString& element, TiXmlElement* xml, iNode
     node = new KivoAddons(parent, element);
   } else if (element == wxS("library")) {
     node = new KivoLibrary(parent, element);
+  } else if (element == wxS("Lua")) {
+    node = new LuaNode(parent, element);
   }
   return xml != nullptr ? Read(element, node, xml) : node;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "LuaCommand.h"
 #include "NodeCommands.h"
 #include "NodePaths.h"
 #include "Output.h"
@@ -92,6 +93,7 @@ const std::vector<Subcommand> kSubcommands = {
      "Commands: ls, cd, pwd, tree, state, info, exec, get, set, save, log, help, quit.\n"
      "Reads commands from standard input when it is not a terminal, without prompts.\n",
      1, 1, false, runShellCommand},
+    luaSubcommand(),
 };
 
 // The file of the libkivo this program runs with.

@@ -1,0 +1,96 @@
+// LeakTest serials and silence, and the BlockAnalyzer's indented trace.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "kivo/diagnostics/BlockAnalyzer.h"
+#include "kivo/diagnostics/LeakTest.h"
+#include "support/LogCapture.h"
+#include "support/StdoutCapture.h"
+
+using namespace KivoUnit;
+
+namespace {
+
+TEST(LeakTest, SerialsCountOnAcrossThreadsAndNormalUseIsSilent) {
+  KivoTest::LogCapture log;
+  const auto first = std::make_unique<LeakTest>("first", u8"d\u00e9j\u00e0 vu");
+  EXPECT_EQ(first->getName(), wxS("first"));
+  EXPECT_EQ(first->getDescription(), wxString::FromUTF8(u8"d\u00e9j\u00e0 vu"));
+
+  constexpr int kThreads = 4;
+  constexpr int kEach = 500;
+  std::vector<std::vector<std::uint64_t>> serials(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&serials, t] {
+      for (int i = 0; i < kEach; ++i) {
+        LeakTest probe("probe", "made and dropped");
+        serials[t].push_back(probe.getSerial());
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  const LeakTest last("last", "");
+
+  std::vector<std::uint64_t> all;
+  for (const auto& own : serials) {
+    EXPECT_TRUE(std::is_sorted(own.begin(), own.end()));
+    all.insert(all.end(), own.begin(), own.end());
+  }
+  std::sort(all.begin(), all.end());
+  for (size_t i = 0; i < all.size(); ++i) {
+    ASSERT_EQ(all[i], first->getSerial() + 1 + i) << "every serial once, none skipped";
+  }
+  EXPECT_EQ(last.getSerial(), first->getSerial() + 1 + kThreads * kEach);
+  EXPECT_EQ(log.count(), 0u);
+}
+
+// Function, file and line of one traced block.
+struct Block {
+  const char* function;
+  const char* file;
+  int line;
+};
+
+std::string trace(const std::vector<Block>& nested) {
+  KivoTest::StdoutCapture output;
+  {
+    std::vector<std::unique_ptr<BlockAnalyzer>> open;
+    for (const Block& b : nested) open.push_back(std::make_unique<BlockAnalyzer>(b.function, b.file, b.line));
+    while (!open.empty()) open.pop_back();  // innermost first, as scopes end
+  }
+  return output.take();
+}
+
+TEST(BlockAnalyzer, PrintsNestedBlocksIndentedByDepth) {
+  EXPECT_EQ(trace({{"f", "src/a.cpp", 10}}),
+            "{ // 1. [f] BEGIN\n"
+            " // a.cpp:10\n"
+            " // a.cpp:10\n"
+            "} // 1. [f] END\n");
+  EXPECT_EQ(trace({{"outer", "C:\\work\\main.cpp", 3}, {"inner", "plain.c", 7}, {"last", "dir/", 0}}),
+            "{ // 1. [outer] BEGIN\n"
+            " // main.cpp:3\n"
+            " { // 2. [inner] BEGIN\n"
+            "  // plain.c:7\n"
+            "  { // 3. [last] BEGIN\n"
+            "   // :0\n"
+            "   // :0\n"
+            "  } // 3. [last] END\n"
+            "  // plain.c:7\n"
+            " } // 2. [inner] END\n"
+            " // main.cpp:3\n"
+            "} // 1. [outer] END\n");
+
+  KivoTest::StdoutCapture output;
+  { KIVO_BLOCK_ANALYZER(); }
+  const std::string line = std::to_string(__LINE__ - 1);
+  EXPECT_EQ(output.take(), "{ // 1. [TestBody] BEGIN\n // DiagnosticsTest.cpp:" + line +
+                               "\n // DiagnosticsTest.cpp:" + line + "\n} // 1. [TestBody] END\n");
+}
+
+}  // namespace
