@@ -101,10 +101,16 @@ bool KivoElement::hasLabel(const wxString& text) const {
   return m_Label.empty() ? derivedLabel() == text : m_Label == text;
 }
 
+void KivoElement::setRawName(const wxString& name) {
+  if (m_Name == name) return;
+  m_Name = name;
+  onIdentityChanged();
+}
+
 void KivoElement::setEncodedName(const wxString& name) {
   wxString safe = name;
   safe.Replace(wxS("/"), wxS("_"));
-  if (!safe.empty()) m_Name = encode(safe);
+  if (!safe.empty()) setRawName(encode(safe));
 }
 
 void KivoElement::setName(const wxString& name) {
@@ -114,7 +120,10 @@ void KivoElement::setName(const wxString& name) {
 }
 
 void KivoElement::setLabel(const wxString& label) {
-  m_Label = label.empty() ? derivedLabel() : label;
+  wxString stored = label.empty() ? derivedLabel() : label;
+  if (stored == m_Label) return;
+  m_Label.swap(stored);
+  onIdentityChanged();
 }
 
 bool KivoElement::hasAttribute(const wxString& name) const {

@@ -33,8 +33,8 @@ bool iNode::Init() {
   // Each child's Init clears its own children, so only this level is cleared here;
   // a full CleanUp per node would walk every subtree once per level above it.
   dropDashedChildren();
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->Init();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->Init();
   }
   m_Initialized = true;
   return true;
@@ -44,14 +44,14 @@ bool iNode::isInitialized() const { return m_Initialized; }
 
 bool iNode::CleanUp() {
   dropDashedChildren();
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->CleanUp();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->CleanUp();
   }
   return true;
 }
 
 void iNode::dropDashedChildren() {
-  NodeList& children = getChildren();
+  NodeList& children = m_Children;
   KivoBase* base = nullptr;
   for (size_t i = 0; i < children.size();) {
     iNode* child = children[i];
@@ -60,6 +60,7 @@ void iNode::dropDashedChildren() {
       continue;
     }
     children.erase(children.begin() + static_cast<long>(i));
+    invalidateIndex();
     if (base == nullptr) base = owningBase();
     if (base != nullptr) base->DestroyNode(child);
   }
@@ -82,8 +83,8 @@ void iNode::AutoUpdate(double) {}
 bool iNode::Update(bool recursive) {
   bool result = true;
   if (recursive) {
-    for (size_t i = 0; i < getChildren().size(); ++i) {
-      iNode* child = getChildren()[i];
+    for (size_t i = 0; i < m_Children.size(); ++i) {
+      iNode* child = m_Children[i];
       if (child != nullptr && !child->Update(true)) result = false;
     }
   }
@@ -95,8 +96,8 @@ bool iNode::Update(UpdateEvent& event) {
   if (!m_UpdateEnabled) return true;
   m_ElapsedTime += event.getDeltaTime();
   bool result = true;
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    iNode* child = getChildren()[i];
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    iNode* child = m_Children[i];
     if (child != nullptr && !child->Update(event)) result = false;
   }
   notifyListeners([this](iNodeListener* listener) { listener->onUpdate(this); });
@@ -104,8 +105,8 @@ bool iNode::Update(UpdateEvent& event) {
 }
 
 void iNode::ReportShutdown() {
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->ReportShutdown();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->ReportShutdown();
   }
   OnShutdown();
 }
@@ -114,8 +115,8 @@ void iNode::OnShutdown() {}
 
 void iNode::ReportBeforeSave() {
   OnBeforeSave();
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->ReportBeforeSave();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->ReportBeforeSave();
   }
 }
 

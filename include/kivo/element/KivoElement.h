@@ -113,12 +113,16 @@ class KIVO_API KivoElement : public KivoXML {
 
   TiXmlElement* getTie() const { return m_Tie; }
   void setTie(TiXmlElement* tie) { m_Tie = tie; }
-  void setRawName(const wxString& name) { m_Name = name; }
+  void setRawName(const wxString& name);
   void setEncodedName(const wxString& name);
+  // The label as stored: empty when it is derived from the name.
+  const wxString& getStoredLabel() const { return m_Label; }
 
   static wxString encode(const wxString& text);
   static wxString decode(const wxString& text);
   static bool isEncoded(const wxString& text);
+  // True when encode(text) is text itself, decided without building anything.
+  static bool encodesToItself(const wchar_t* text, size_t length);
   // Splits "Level (12)" into "Level" and 12; 0 and the text itself otherwise.
   static long CutStringEndValue(const wxString& text, wxString& out);
   static void TranslateNamesToLabels(TiXmlElement* element);
@@ -130,6 +134,10 @@ class KIVO_API KivoElement : public KivoXML {
   static EnumValueMap& getElementEnumValues(const wxString& element);
   // Null restores the toolkit's current locale.
   static void setLabelTranslator(LabelTranslator translator);
+
+ protected:
+  // Told after the stored name or the label changed value.
+  virtual void onIdentityChanged() {}
 
  private:
   wxString derivedLabel() const;
