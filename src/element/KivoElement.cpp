@@ -250,12 +250,15 @@ bool KivoElement::Read(TiXmlElement* element) {
 
 void KivoElement::readAttributes() {
   using Setter = void (KivoElement::*)(const wxString&);
-  static const std::pair<const wchar_t*, Setter> kFields[] = {
-      {L"name", &KivoElement::setName},       {L"label", &KivoElement::setLabel},
-      {L"type", &KivoElement::setType},       {L"brief", &KivoElement::setBrief},
-      {L"version", &KivoElement::setVersion}, {L"description", &KivoElement::setDescription}};
+  // Keys as the attribute set holds them, so reading a node converts no key.
+  static const std::pair<std::string, Setter> kFields[] = {
+      {"name", &KivoElement::setName},       {"label", &KivoElement::setLabel},
+      {"type", &KivoElement::setType},       {"brief", &KivoElement::setBrief},
+      {"version", &KivoElement::setVersion}, {"description", &KivoElement::setDescription}};
   for (const auto& [attribute, setter] : kFields) {
-    if (hasAttribute(attribute)) (this->*setter)(getAttribute(attribute, wxString()));
+    const AttributeSet::Map& map = m_Attributes.get();
+    const auto found = map.find(attribute);
+    if (found != map.end()) (this->*setter)(Convert::StringToWX(found->second));
   }
   m_AttributesRead = true;
 }
