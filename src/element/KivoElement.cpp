@@ -66,12 +66,12 @@ KivoElement::KivoElement(const wxString& element, TiXmlDocument* sourceDocument,
       m_Label(name),
       m_AttributesRead(false),
       m_Element(element),
-      m_Type(type),
-      m_Brief(brief),
-      m_Description(description),
-      m_Version(version),
       m_Tie(tie) {
   appendClassTag(wxS(".element"));
+  setType(type);
+  setBrief(brief);
+  setDescription(description);
+  setVersion(version);
 }
 
 KivoElement::~KivoElement() = default;
@@ -79,15 +79,33 @@ KivoElement::~KivoElement() = default;
 bool KivoElement::Save() { return KivoXML::Save(); }
 
 const wxString& KivoElement::getElement() const { return m_Element; }
-const wxString& KivoElement::getType() const { return m_Type; }
-const wxString& KivoElement::getBrief() const { return m_Brief; }
-const wxString& KivoElement::getDescription() const { return m_Description; }
-const wxString& KivoElement::getVersion() const { return m_Version; }
+const wxString& KivoElement::getType() const { return storedDescriptors().type; }
+const wxString& KivoElement::getBrief() const { return storedDescriptors().brief; }
+const wxString& KivoElement::getDescription() const { return storedDescriptors().description; }
+const wxString& KivoElement::getVersion() const { return storedDescriptors().version; }
 void KivoElement::setElement(const wxString& element) { m_Element = element; }
-void KivoElement::setType(const wxString& type) { m_Type = type; }
-void KivoElement::setBrief(const wxString& brief) { m_Brief = brief; }
-void KivoElement::setDescription(const wxString& description) { m_Description = description; }
-void KivoElement::setVersion(const wxString& version) { m_Version = version; }
+void KivoElement::setType(const wxString& type) {
+  if (m_Descriptors || !type.empty()) descriptors().type = type;
+}
+void KivoElement::setBrief(const wxString& brief) {
+  if (m_Descriptors || !brief.empty()) descriptors().brief = brief;
+}
+void KivoElement::setDescription(const wxString& description) {
+  if (m_Descriptors || !description.empty()) descriptors().description = description;
+}
+void KivoElement::setVersion(const wxString& version) {
+  if (m_Descriptors || !version.empty()) descriptors().version = version;
+}
+
+KivoElement::Descriptors& KivoElement::descriptors() {
+  if (m_Descriptors == nullptr) m_Descriptors = std::make_unique<Descriptors>();
+  return *m_Descriptors;
+}
+
+const KivoElement::Descriptors& KivoElement::storedDescriptors() const {
+  static const Descriptors kNone;
+  return m_Descriptors != nullptr ? *m_Descriptors : kNone;
+}
 
 const wxString& KivoElement::getName() const { return m_Name; }
 const wxString& KivoElement::getEncodedName() const { return m_Name; }
@@ -110,7 +128,9 @@ void KivoElement::setRawName(const wxString& name) {
 void KivoElement::setEncodedName(const wxString& name) {
   wxString safe = name;
   safe.Replace(wxS("/"), wxS("_"));
-  if (!safe.empty()) setRawName(encode(safe));
+  if (safe.empty()) return;
+  // Most names need no encoding: keep them as they are without converting them.
+  setRawName(encodesToItself(safe.wx_str(), safe.length()) ? safe : encode(safe));
 }
 
 void KivoElement::setName(const wxString& name) {
@@ -266,10 +286,11 @@ void KivoElement::readAttributes() {
 void KivoElement::writeAttributes() {
   setAttribute(wxS("name"), m_Name);
   setAttribute(wxS("label"), m_Label);
-  setAttribute(wxS("type"), m_Type);
-  setAttribute(wxS("brief"), m_Brief);
-  setAttribute(wxS("version"), m_Version);
-  setAttribute(wxS("description"), m_Description);
+  const Descriptors& stored = storedDescriptors();
+  setAttribute(wxS("type"), stored.type);
+  setAttribute(wxS("brief"), stored.brief);
+  setAttribute(wxS("version"), stored.version);
+  setAttribute(wxS("description"), stored.description);
 }
 
 bool KivoElement::Write(TiXmlElement* element) {
@@ -316,8 +337,10 @@ wxString KivoElement::AttrXML() const {
 
 wxString KivoElement::InitXML(const Indent& indent, const wxString& extra) const {
   wxString text = indent.it(wxString::Format(wxS("<%s %s %s>"), m_Element, extra, AttrXML()), 0);
-  if (!m_Description.empty()) {
-    text += indent.it(wxString::Format(wxS("<description>%s</description>"), m_Description), 1);
+  if (!storedDescriptors().description.empty()) {
+    text += indent.it(wxString::Format(wxS("<description>%s</description>"),
+                                       storedDescriptors().description),
+                      1);
   }
   return text;
 }

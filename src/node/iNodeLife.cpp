@@ -55,7 +55,7 @@ void iNode::dropDashedChildren() {
   KivoBase* base = nullptr;
   for (size_t i = 0; i < children.size();) {
     iNode* child = children[i];
-    if (child == nullptr || !child->getName().StartsWith(wxS("-"))) {
+    if (child == nullptr || child->getName().empty() || child->getName()[0] != wxS('-')) {
       ++i;
       continue;
     }

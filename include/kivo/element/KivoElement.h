@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include <wx/arrstr.h>
@@ -147,10 +148,14 @@ class KIVO_API KivoElement : public KivoXML {
   bool m_AttributesRead;
   AttributeSet m_Attributes;
   wxString m_Element;
-  wxString m_Type;
-  wxString m_Brief;
-  wxString m_Description;
-  wxString m_Version;
+  // Type, brief, description and version: most nodes have none, so they are
+  // kept apart and made on the first one set.
+  struct Descriptors {
+    wxString type, brief, description, version;
+  };
+  Descriptors& descriptors();
+  const Descriptors& storedDescriptors() const;
+  std::unique_ptr<Descriptors> m_Descriptors;
   TiXmlElement* m_Tie;
 };
 
