@@ -103,6 +103,13 @@ TEST_F(Installed, OutsideProjectBuildsACPluginAndAHostThatCallsIt) {
 
   const ShellRun cmake = runShell(project, std::string(kConfigure) + "\n" + kBuild);
   ASSERT_EQ(cmake.status, 0) << cmake.output;
+  // Another major version is refused by the version file.
+  home.write("newer/CMakeLists.txt",
+             "cmake_minimum_required(VERSION 3.25)\nproject(newer LANGUAGES NONE)\n"
+             "find_package(Kivo 2.0 REQUIRED)\n");
+  const ShellRun newer = runShell(home.file("newer"), "cmake -S . -B build -DCMAKE_PREFIX_PATH=$HOME/.local");
+  EXPECT_NE(newer.status, 0);
+  EXPECT_NE(newer.output.find("version: " KIVO_VERSION), std::string::npos) << newer.output;
   // The library prints a shutdown note of its own after the answer.
   const ShellRun host = runShell(project, "build/host \"$PWD/cmake-hello.xml\" /hello Hello");
   EXPECT_EQ(host.status, 0) << host.output;
@@ -116,8 +123,11 @@ TEST_F(Installed, OutsideProjectBuildsACPluginAndAHostThatCallsIt) {
   const ShellRun kivo = runShell(project, kRun);
   EXPECT_EQ(kivo.status, 0) << kivo.output;
   EXPECT_NE(kivo.output.find(kLoadedPlugin), std::string::npos) << kivo.output;
-  const ShellRun hostWithCc = runShell(project, "build/host \"$PWD/hello.xml\" /hello Hello");
-  EXPECT_EQ(hostWithCc.output.rfind("hello from C\n", 0), 0u) << hostWithCc.output;
+  // The same flags build the C++ host too.
+  const ShellRun hostByPkgConfig = runShell(project, std::string(kPkgConfigPath) +
+      "\nc++ -o host-pc host.cpp $(pkg-config --cflags --libs kivo) -Wl,-rpath,$HOME/.local/lib"
+      "\n./host-pc \"$PWD/hello.xml\" /hello Hello");
+  EXPECT_EQ(hostByPkgConfig.output.rfind("hello from C\n", 0), 0u) << hostByPkgConfig.output;
 
   expectNoTraceOfThisTree(project);
 }
