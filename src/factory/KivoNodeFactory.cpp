@@ -6,6 +6,7 @@
 #include "kivo/node/SymLinkNode.h"
 #include "kivo/plugin/KivoAddons.h"
 #include "kivo/plugin/KivoLibrary.h"
+#include "kivo/update/KivoAutoUpdater.h"
 
 namespace KivoUnit {
 
@@ -20,6 +21,7 @@ KivoNodeFactory::KivoNodeFactory(iNode* parent, const wxString& element)
   Register(wxS("Controls"));
   Register(wxS("addons"));
   Register(wxS("library"));
+  Register(wxS("AutoUpdater"));
   RegisterElements();
 }
 
@@ -41,6 +43,8 @@ iNode* KivoNodeFactory::Create(const wxString& element, TiXmlElement* xml, iNode
     node = new KivoAddons(parent, element);
   } else if (element == wxS("library")) {
     node = new KivoLibrary(parent, element);
+  } else if (element == wxS("AutoUpdater")) {
+    node = new KivoAutoUpdater(parent, element);
   }
   return xml != nullptr ? Read(element, node, xml) : node;
 }
