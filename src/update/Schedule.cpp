@@ -178,35 +178,46 @@ bool Schedule::callAutoUpdates(unsigned long long now) {
 }
 
 void Schedule::updateDueNodes(KivoUnit::KivoBase* base, unsigned long long now) {
-  for (std::size_t i = 0; i < m_Registrations.size(); ++i) {
+  std::size_t i = 0;
+  while (i < m_Registrations.size()) {
     const Registration& due = m_Registrations[i];
     const unsigned long long elapsed = now - due.lastUpdate;
-    if (elapsed < due.interval) continue;
+    if (elapsed < due.interval) {
+      ++i;
+      continue;
+    }
     KivoUnit::iNode* node = base->Search(due.path);
     if (node == nullptr) {
-      // Reported as the pass's own message.
-      KivoUnit::detail::report(
-          KivoUnit::LevelError,
-          wxString::Format(wxS("Registered node '%s' not found from kivo tree."), due.path),
-          __LINE__, kSourcePath, "callAutoUpdates");
+      reportMissing(due.path);  // left as it is: tried again on the next pass
+      ++i;
       continue;
     }
     const unsigned int id = due.id;
     const unsigned long changes = m_Changes;
     node->AutoUpdate(static_cast<double>(elapsed) * 0.001);
     if (isStopRequested()) return;
-    if (m_Changes != changes) {
-      // The call added or removed registrations: find this one again.
-      std::size_t at = 0;
-      while (at < m_Registrations.size() && m_Registrations[at].id != id) ++at;
-      if (at == m_Registrations.size()) {
-        --i;  // gone: the next registration moved into its place
-        continue;
-      }
-      i = at;
+    i = m_Changes == changes ? i : indexOf(id, i);
+    if (i < m_Registrations.size() && m_Registrations[i].id == id) {
+      m_Registrations[i++].lastUpdate = now;
     }
-    m_Registrations[i].lastUpdate = now;
   }
+}
+
+// Where registration `id` stands after a call added or removed registrations; when
+// it is gone, `fallback`, where the registration after it has moved.
+std::size_t Schedule::indexOf(unsigned int id, std::size_t fallback) const {
+  for (std::size_t at = 0; at < m_Registrations.size(); ++at) {
+    if (m_Registrations[at].id == id) return at;
+  }
+  return fallback;
+}
+
+void Schedule::reportMissing(const wxString& path) {
+  // Reported as the pass's own message.
+  KivoUnit::detail::report(
+      KivoUnit::LevelError,
+      wxString::Format(wxS("Registered node '%s' not found from kivo tree."), path), __LINE__,
+      kSourcePath, "callAutoUpdates");
 }
 
 }  // namespace AutoUpdaters

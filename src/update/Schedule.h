@@ -62,6 +62,8 @@ class Schedule {
   void setWaitingForTreeLock(bool waiting);
   // Runs the due registrations; the registrations mutex is held.
   void updateDueNodes(KivoUnit::KivoBase* base, unsigned long long now);
+  std::size_t indexOf(unsigned int id, std::size_t fallback) const;
+  static void reportMissing(const wxString& path);
   void recomputeWakeInterval();
   bool removeAt(std::size_t index);
 
