@@ -4,6 +4,7 @@
 
 #include "log/Report.h"
 #include "kivo/update/AutoUpdaterThread.h"
+#include "platform/ThreadExit.h"
 #include "update/Schedule.h"
 
 namespace AutoUpdaters {
@@ -29,9 +30,16 @@ AutoUpdater::~AutoUpdater() {
   // A thread that never ran has nothing to finish; a destructor running inside a
   // pass (a node's AutoUpdate removed the auto-updater) is the thread itself.
   const bool waitForThread = m_Thread != nullptr && !m_Schedule->isPassThread();
-  for (int poll = 0; waitForThread && poll < kFinishPolls; ++poll) {
+  int poll = 0;
+  for (; waitForThread && poll < kFinishPolls; ++poll) {
     if (m_Schedule->isThreadFinished() || m_Schedule->isWaitingForTreeLock()) break;
     wxMilliSleep(kFinishPollMilliseconds);
+  }
+  // A finished thread is gone within moments; once it is, none of its code runs
+  // any more, so the library can be unloaded after this.
+  if (waitForThread && m_Schedule->isThreadFinished()) {
+    const unsigned long left = (kFinishPolls - poll) * kFinishPollMilliseconds;
+    KivoUnit::platform::waitForThreadEnd(m_Schedule->getWorkerThreadId(), left);
   }
   m_Schedule->clear();
 }

@@ -3,6 +3,7 @@
 #include <wx/utils.h>
 
 #include "kivo/convert/Convert.h"
+#include "platform/ThreadExit.h"
 #include "update/Schedule.h"
 
 namespace AutoUpdaters {
@@ -15,6 +16,7 @@ AutoUpdaterThread::AutoUpdaterThread(std::shared_ptr<Schedule> schedule)
     : ThreadBase(wxTHREAD_DETACHED, wxS("AutoUpdaterThread")), m_Schedule(std::move(schedule)) {}
 
 wxThread::ExitCode AutoUpdaterThread::Entry() {
+  m_Schedule->setWorkerThreadId(KivoUnit::platform::currentSystemThreadId());
   m_Schedule->setThreadFinished(false);
   while (!TestDestroy() && !m_Schedule->isStopRequested()) {
     const auto now = static_cast<unsigned long long>(KivoUnit::Convert::GetTickCount());

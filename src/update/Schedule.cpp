@@ -147,6 +147,16 @@ bool Schedule::isWaitingForTreeLock() {
   return m_WaitingForTreeLock;
 }
 
+void Schedule::setWorkerThreadId(long id) {
+  wxMutexLocker lock(m_StateMutex);
+  m_WorkerThreadId = id;
+}
+
+long Schedule::getWorkerThreadId() {
+  wxMutexLocker lock(m_StateMutex);
+  return m_WorkerThreadId;
+}
+
 // --- passes --------------------------------------------------------------------
 
 void Schedule::printTargetKivoNodesList() {

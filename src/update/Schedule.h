@@ -37,6 +37,9 @@ class Schedule {
   void setThreadFinished(bool finished);
   bool isThreadFinished();
   bool isWaitingForTreeLock();
+  // The system's id of the worker thread, 0 until it runs.
+  void setWorkerThreadId(long id);
+  long getWorkerThreadId();
   // True on the thread whose pass is running.
   bool isPassThread() const { return m_PassThread.load() == wxThread::GetCurrentId(); }
 
@@ -74,6 +77,7 @@ class Schedule {
   bool m_StopRequested = false;
   bool m_ThreadFinished = false;
   bool m_WaitingForTreeLock = false;
+  long m_WorkerThreadId = 0;
   unsigned int m_WakeInterval = 1000;
   unsigned int m_LastId = 0;
   // The thread whose pass holds the registrations mutex, 0 when none.

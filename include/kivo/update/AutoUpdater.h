@@ -15,8 +15,8 @@ class Schedule;
 // intervals and runs the worker thread that calls their AutoUpdate. Built by
 // KivoAutoUpdater; building it starts the thread, destroying it stops the thread.
 //
-// The worker never touches a destroyed scheduler: it owns a share of the schedule and checks stop under the tree lock before any use.
-// The destructor waits for it, but not while it waits for a tree lock, which the destroying thread holds and the worker then leaves unused.
+// The worker never touches a destroyed scheduler: it owns a share of the schedule, and after taking the tree lock it checks stop before using anything.
+// The destructor waits until the worker has ended, unless the worker waits for the tree lock (the destroying thread's): it ends after it gets it.
 class KIVO_API AutoUpdater {
  public:
   AutoUpdater();
