@@ -25,6 +25,13 @@ const KivoBase* routingBase(const iNode* node) {
   return root == node ? nullptr : dynamic_cast<const KivoBase*>(root);
 }
 
+// Only a KivoAutoUpdater at "/kivo/AutoUpdater" of the node's own tree counts.
+KivoAutoUpdater* findAutoUpdater(iNode* node) {
+  iNode* root = node->GetRoot();
+  return root != nullptr ? dynamic_cast<KivoAutoUpdater*>(root->Search(wxS("/kivo/AutoUpdater")))
+                         : nullptr;
+}
+
 }  // namespace
 
 // --- initialisation and clean-up ---------------------------------------------
@@ -83,13 +90,6 @@ void iNode::destroy() {
 // --- updating ----------------------------------------------------------------
 
 void iNode::AutoUpdate(double) {}
-
-// Only a KivoAutoUpdater at "/kivo/AutoUpdater" of this node's own tree counts.
-static KivoAutoUpdater* findAutoUpdater(iNode* node) {
-  iNode* root = node->GetRoot();
-  return root != nullptr ? dynamic_cast<KivoAutoUpdater*>(root->Search(wxS("/kivo/AutoUpdater")))
-                         : nullptr;
-}
 
 // The interval always comes from the node's own attribute, in single precision.
 void iNode::registerAutoUpdater(double) {
