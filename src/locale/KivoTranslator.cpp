@@ -7,6 +7,7 @@
 #include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 
 #include "locale/LanguageTable.h"
 #include "log/Report.h"
@@ -192,7 +193,9 @@ wxString poQuoted(const wxString& text) {
 
 // A new file starts with the header entry msgfmt needs to read UTF-8 texts.
 wxString poHeader(const wxString& code) {
-  return wxS("msgid \"\"\nmsgstr \"\"\n\"MIME-Version: 1.0\\n\"\n")
+  return wxS("msgid \"\"\nmsgstr \"\"\n\"Project-Id-Version: untranslated texts\\n\"\n")
+         wxS("\"PO-Revision-Date: \\n\"\n\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n")
+         wxS("\"MIME-Version: 1.0\\n\"\n")
          wxS("\"Content-Type: text/plain; charset=UTF-8\\n\"\n")
          wxS("\"Content-Transfer-Encoding: 8bit\\n\"\n\"Language: ") +
          code + wxS("\\n\"\n\n");
@@ -228,15 +231,18 @@ bool KivoTranslator::logUntranslated(const wxString& text, const wxString& key) 
   }
   static bool s_AnyLogged = false;
   if (!loggedTexts().insert(code + key).second) return true;
-  const wxFileName po(normalized(wxString::Format(wxS("%s/%s.po"), m_LogFolder, code)));
-  if (!wxFileName::DirExists(po.GetPath()) &&
-      !wxFileName::Mkdir(po.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL)) {
-    return false;
+  {
+    wxLogNull quiet;  // files that cannot be written are skipped without a word
+    const wxFileName po(normalized(wxString::Format(wxS("%s/%s.po"), m_LogFolder, code)));
+    if (!wxFileName::DirExists(po.GetPath()) &&
+        !wxFileName::Mkdir(po.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL)) {
+      return false;
+    }
+    appendPoEntry(po.GetFullPath(), code, text);
+    appendCsvLine(normalized(wxString::Format(wxS("%s/%s.csv"), m_LogFolder, code)), key,
+                  !s_AnyLogged);
+    s_AnyLogged = true;
   }
-  appendPoEntry(po.GetFullPath(), code, text);
-  appendCsvLine(normalized(wxString::Format(wxS("%s/%s.csv"), m_LogFolder, code)), key,
-                !s_AnyLogged);
-  s_AnyLogged = true;
   KIVO_REPORT(LevelMessage,
               wxString::Format(wxS("UNTRANSLATED [%s] '%s' '%s'"), name, code, text));
   return true;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/language.h>
+
 #include "kivo/app/Toolkit.h"
 #include "support/TempDir.h"
 
