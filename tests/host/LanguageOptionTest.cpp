@@ -1,0 +1,109 @@
+// The --language and --catalogs options: labels from "translatable_name" in the
+// user's language, with real catalogs.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "host/KivoProgram.h"
+
+namespace KivoTest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSourceRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+
+// Runs a command in `folder` and gives its standard output.
+std::string outputOf(const std::string& command, const fs::path& folder) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder);
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    pclose(pipe);
+  }
+  fs::current_path(previous);
+  return output;
+}
+
+TEST(KivoLanguage, ReadmeExampleShowsTheTreeWithGermanLabels) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(kSourceRoot);  // the README's command lines run from the top folder
+  const ProgramRun run = runKivo(
+      {"--language", "de_DE", "--catalogs", "examples/locale", "tree", "examples/player.xml"});
+  fs::current_path(previous);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out.substr(0, run.out.find("  current [node]")),
+            "kivo \"Medienspieler\" [node] brief=\"Plays music and podcasts\" version=1.2.0\n"
+            "  settings \"Einstellungen\" [node]\n"
+            "    window [node] height=720 maximized=false opacity=0.95 theme=dark width=1280\n"
+            "    audio \"Ton\" [node] balance=-0.25 muted=false output=speakers volume=80\n"
+            "  remote \"Fernbedienung\" [interface] bind=127.0.0.1 enabled=true port=8080\n"
+            "  library \"Musiksammlung\" [node] folder=~/Music rescan_minutes=30 "
+            "scan_on_start=true\n"
+            "    playlists [node]\n"
+            "      favourites \"Favoriten\" [node] shuffle=true tracks=42\n"
+            "      podcasts \"Podcasts\" [node] shuffle=false tracks=7\n"
+            "  sound [SymLink] symlink_target_path=/settings/audio\n");
+}
+
+// The committed catalog is the one its .po file compiles to.
+TEST(KivoLanguage, ExampleCatalogMatchesItsSource) {
+  TempDir scratch;
+  const fs::path locale = kSourceRoot / "examples" / "locale";
+  const std::string fresh = scratch.file("de_DE.mo");
+  const std::string compiled = outputOf("msgfmt --check -o '" + fresh + "' de_DE.po && msgunfmt '" +
+                                            fresh + "'",
+                                        locale);
+  EXPECT_NE(compiled, "");
+  EXPECT_EQ(outputOf("msgunfmt de_DE.mo", locale), compiled);
+}
+
+TEST(KivoLanguage, GetShowsTheTranslatedLabelFromTheLocaleFolderBesideTheFile) {
+  TempDir dir;
+  dir.write("main.xml",
+            "<node name=\"kivo\"><node name=\"settings\" translatable_name=\"Settings (2)\" "
+            "width=\"3\"/></node>\n");
+  dir.write("de_DE.po", "msgid \"Settings\"\nmsgstr \"Einstellungen\"\n");
+  ASSERT_EQ(outputOf("mkdir -p locale && msgfmt -o locale/de_DE.mo de_DE.po && echo ok",
+                     dir.path()),
+            "ok\n");
+  const ProgramRun run = runKivo({"get", "--language=de_DE", dir.file("main.xml"), "/settings"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "label=Einstellungen (2)\nname=settings\ntranslatable_name=Settings (2)\nwidth=3\n");
+  const ProgramRun plain = runKivo({"get", dir.file("main.xml"), "/settings", "label"});
+  EXPECT_EQ(plain.out, "Settings (2)\n") << "without a language the name as written";
+  EXPECT_EQ(dir.read("main.xml").find("label="), std::string::npos) << "the file is unchanged";
+}
+
+TEST(KivoLanguage, BadLanguageOptionsAreUsageErrors) {
+  HostConfiguration config;
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"--language", "xx_YY", "tree", config.main()}, "kivo: unknown language 'xx_YY'"},
+      {{"--language", "de_DE", "--catalogs", config.dir().file("none"), "tree", config.main()},
+       "kivo: catalog folder '" + config.dir().file("none") + "' not found"},
+      {{"--catalogs", config.dir().path(), "tree", config.main()},
+       "kivo: --catalogs needs --language"},
+      {{"tree", config.main(), "--language"}, "kivo: --language needs a language code"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runKivo(c.arguments);
+    EXPECT_EQ(run.status, 2) << c.message;
+    EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+  }
+  const ProgramRun missing = runKivo({"--language", "fi_FI", "--catalogs", config.dir().path(),
+                                      "tree", config.main(), "/settings"});
+  EXPECT_EQ(missing.status, 0);
+  EXPECT_EQ(countLines(missing.err, "Failed to add 'fi_FI.mo'"), 1u) << missing.err;
+}
+
+}  // namespace
+}  // namespace KivoTest
