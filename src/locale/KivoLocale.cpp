@@ -27,7 +27,9 @@ wxArrayString& lookupFolders() {
   return *folders;
 }
 
-wxString domainText(const wchar_t* domain) { return domain == nullptr ? wxString() : wxString(domain); }
+wxString domainText(const wchar_t* domain) {
+  return domain == nullptr ? wxString() : wxString(domain);
+}
 
 }  // namespace
 
@@ -108,9 +110,9 @@ const wchar_t* KivoLocale::catalogString(const wxString& language, const wxStrin
   const wchar_t* translation = found.wc_str();
   if (log) translation = setTranslationMapEntry(text, translation, language);
   if (translation != nullptr) translation = m_Cache.set(language, text, translation);
-  KIVO_REPORT(LevelMessage, wxString::Format(wxS("[%s] First translation of '%s' to '%s'"),
-                                             language, text,
-                                             translation != nullptr ? translation : L"NIL"));
+  KIVO_REPORT(LevelMessage,
+              wxString::Format(wxS("[%s] First translation of '%s' to '%s'"), language, text,
+                               translation != nullptr ? translation : L"NIL"));
   return translation;
 }
 
@@ -186,8 +188,11 @@ bool KivoLocale::InitOnce() {
 
 void KivoLocale::AddCatalogLookupPathPrefix(const wxString& folder) {
   wxLocale::AddCatalogLookupPathPrefix(folder);
+  wxFileName absolute = wxFileName::DirName(folder);
+  absolute.MakeAbsolute();  // later working folders must not move it
+  const wxString path = absolute.GetPath();
   wxCriticalSectionLocker lock(theLock());
-  if (lookupFolders().Index(folder) == wxNOT_FOUND) lookupFolders().Add(folder);
+  if (lookupFolders().Index(path) == wxNOT_FOUND) lookupFolders().Add(path);
 }
 
 wxString KivoLocale::FindCatalogFile(const wxString& fileName) {

@@ -1,15 +1,14 @@
 #include "kivo/locale/KivoTranslator.h"
 
 #include <clocale>
-#include <set>
 
 #include <wx/dir.h>
-#include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 
 #include "locale/LanguageTable.h"
+#include "locale/PathNormalisation.h"
 #include "log/Report.h"
 #include "kivo/locale/KivoLocale.h"
 
@@ -18,16 +17,6 @@ namespace KivoUnit {
 namespace {
 
 constexpr const char* kSourcePath = "include/kivo/locale/KivoTranslator";
-
-// Every normalisation except case folding, relative to the working directory.
-constexpr int kNormalisation = wxPATH_NORM_ENV_VARS | wxPATH_NORM_DOTS | wxPATH_NORM_TILDE |
-                               wxPATH_NORM_ABSOLUTE | wxPATH_NORM_LONG | wxPATH_NORM_SHORTCUT;
-
-wxString normalized(const wxString& path) {
-  wxFileName name(path);
-  name.Normalize(kNormalisation);
-  return name.GetFullPath();
-}
 
 // "~text~" stands for "text"; "~" alone for nothing.
 wxString withoutTildes(const wxString& text) {
@@ -128,9 +117,12 @@ void KivoTranslator::addLanguages(const wxString& folder) {
   wxCriticalSectionLocker lock(m_Lock);
   KivoLocale::AddCatalogLookupPathPrefix(folder);
   const wxString previous = wxGetCwd();
-  const wxString full = normalized(folder);
+  const wxString full = detail::normalized(folder);
   KIVO_REPORT(LevelMessage, wxS("Searching language files from: ") + full);
-  if (!wxSetWorkingDirectory(full)) return;
+  {
+    wxLogNull quiet;  // a missing folder lists nothing, without the toolkit's error
+    if (!wxSetWorkingDirectory(full)) return;
+  }
   for (int language = LanguageTable::kFirstListed; language < LanguageTable::kEnd; ++language) {
     listLanguage(language);
   }
@@ -141,7 +133,7 @@ void KivoTranslator::addLanguages(const wxString& folder) {
 void KivoTranslator::listLanguage(int language) {
   const wxLanguageInfo* info = wxLocale::GetLanguageInfo(language);
   if (info == nullptr) return;
-  const wxString file = normalized(info->CanonicalName + wxS(".mo"));
+  const wxString file = detail::normalized(info->CanonicalName + wxS(".mo"));
   const bool exists = wxFileName::FileExists(file);
   KIVO_REPORT(LevelMessage,
               wxString::Format(wxS("%s = %i, ///< %s %s"), info->CanonicalName, language,
@@ -159,93 +151,8 @@ void KivoTranslator::AddLocaleCatalogs(const wxString& folder) {
   wxCriticalSectionLocker lock(m_Lock);
   if (m_Locale == nullptr) return;
   wxArrayString files;
-  wxDir::GetAllFiles(normalized(folder), &files, wxS("*.mo"), wxDIR_FILES);
+  wxDir::GetAllFiles(detail::normalized(folder), &files, wxS("*.mo"), wxDIR_FILES);
   for (const wxString& file : files) m_Locale->AddCatalog(file);
-}
-
-namespace {
-
-// Keys (language code and text) logged since the process started.
-std::set<wxString>& loggedTexts() {
-  static auto* logged = new std::set<wxString>();
-  return *logged;
-}
-
-// Appends UTF-8 text to a file; true when all of it was written.
-bool appendTo(wxFFile& file, const wxString& text) {
-  const wxScopedCharBuffer bytes = text.utf8_str();
-  return file.Write(bytes.data(), bytes.length()) == bytes.length();
-}
-
-// A log text in gettext's quoting: translators' tools read the file back.
-wxString poQuoted(const wxString& text) {
-  wxString quoted;
-  for (const wxUniChar c : text) {
-    if (c == wxS('\\')) quoted += wxS("\\\\");
-    else if (c == wxS('"')) quoted += wxS("\\\"");
-    else if (c == wxS('\n')) quoted += wxS("\\n");
-    else if (c == wxS('\t')) quoted += wxS("\\t");
-    else if (c == wxS('\r')) quoted += wxS("\\r");
-    else quoted += c;
-  }
-  return quoted;
-}
-
-// A new file starts with the header entry msgfmt needs to read UTF-8 texts.
-wxString poHeader(const wxString& code) {
-  return wxS("msgid \"\"\nmsgstr \"\"\n\"Project-Id-Version: untranslated texts\\n\"\n")
-         wxS("\"PO-Revision-Date: \\n\"\n\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n")
-         wxS("\"MIME-Version: 1.0\\n\"\n")
-         wxS("\"Content-Type: text/plain; charset=UTF-8\\n\"\n")
-         wxS("\"Content-Transfer-Encoding: 8bit\\n\"\n\"Language: ") +
-         code + wxS("\\n\"\n\n");
-}
-
-void appendPoEntry(const wxString& path, const wxString& code, const wxString& text) {
-  wxFFile file(path, wxS("a"));
-  if (!file.IsOpened()) return;
-  if (file.Length() == 0 && !appendTo(file, poHeader(code))) return;
-  if (appendTo(file, wxString::Format(wxS("msgid \"%s\"\n"), poQuoted(text))) &&
-      appendTo(file, wxS("msgstr \"\"\n\n"))) {
-    file.Flush();
-  }
-}
-
-void appendCsvLine(const wxString& path, const wxString& key, bool firstOfRun) {
-  wxFFile file(path, wxS("a"));
-  if (!file.IsOpened()) return;
-  wxString field = key;
-  field.Replace(wxS("\""), wxS("\"\""));
-  const wxString line = wxString::Format(wxS("\"%s\",\"%s\"\n"), field, wxString());
-  if (appendTo(file, (firstOfRun ? wxS("\n") : wxS("")) + line)) file.Flush();
-}
-
-}  // namespace
-
-bool KivoTranslator::logUntranslated(const wxString& text, const wxString& key) {
-  wxString name = wxS("unknown");
-  wxString code = wxS("unknown");
-  if (const wxLanguageInfo* info = wxLocale::GetLanguageInfo(m_Locale->GetLanguage())) {
-    name = info->Description;
-    code = info->CanonicalName;
-  }
-  static bool s_AnyLogged = false;
-  if (!loggedTexts().insert(code + key).second) return true;
-  {
-    wxLogNull quiet;  // files that cannot be written are skipped without a word
-    const wxFileName po(normalized(wxString::Format(wxS("%s/%s.po"), m_LogFolder, code)));
-    if (!wxFileName::DirExists(po.GetPath()) &&
-        !wxFileName::Mkdir(po.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL)) {
-      return false;
-    }
-    appendPoEntry(po.GetFullPath(), code, text);
-    appendCsvLine(normalized(wxString::Format(wxS("%s/%s.csv"), m_LogFolder, code)), key,
-                  !s_AnyLogged);
-    s_AnyLogged = true;
-  }
-  KIVO_REPORT(LevelMessage,
-              wxString::Format(wxS("UNTRANSLATED [%s] '%s' '%s'"), name, code, text));
-  return true;
 }
 
 std::vector<LanguageEntry> KivoTranslator::getLanguages() {

@@ -56,9 +56,8 @@ TEST(KivoLanguage, ExampleCatalogMatchesItsSource) {
   TempDir scratch;
   const fs::path locale = kSourceRoot / "examples" / "locale";
   const std::string fresh = scratch.file("de_DE.mo");
-  const std::string compiled = outputOf("msgfmt --check -o '" + fresh + "' de_DE.po && msgunfmt '" +
-                                            fresh + "'",
-                                        locale);
+  const std::string compiled =
+      outputOf("msgfmt --check -o '" + fresh + "' de_DE.po && msgunfmt '" + fresh + "'", locale);
   EXPECT_NE(compiled, "");
   EXPECT_EQ(outputOf("msgunfmt de_DE.mo", locale), compiled);
 }
@@ -69,9 +68,9 @@ TEST(KivoLanguage, GetShowsTheTranslatedLabelFromTheLocaleFolderBesideTheFile) {
             "<node name=\"kivo\"><node name=\"settings\" translatable_name=\"Settings (2)\" "
             "width=\"3\"/></node>\n");
   dir.write("de_DE.po", "msgid \"Settings\"\nmsgstr \"Einstellungen\"\n");
-  ASSERT_EQ(outputOf("mkdir -p locale && msgfmt -o locale/de_DE.mo de_DE.po && echo ok",
-                     dir.path()),
-            "ok\n");
+  ASSERT_EQ(
+      outputOf("mkdir -p locale && msgfmt -o locale/de_DE.mo de_DE.po && echo ok", dir.path()),
+      "ok\n");
   const ProgramRun run = runKivo({"get", "--language=de_DE", dir.file("main.xml"), "/settings"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,

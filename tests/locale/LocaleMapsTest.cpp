@@ -16,7 +16,8 @@ using KivoUnit::TranslationMap;
 
 TEST_F(TranslatorTest, CustomMapsWinOverCatalogsUnlessTheReplacementIsEmpty) {
   ASSERT_TRUE(useLanguage(wxLANGUAGE_GERMAN_GERMANY));
-  KivoLocale::setCustomMap(wxS("de_DE"), {{wxS("Open"), wxS("Aufmachen")}, {wxS("Cancel"), wxS("")}});
+  KivoLocale::setCustomMap(wxS("de_DE"),
+                           {{wxS("Open"), wxS("Aufmachen")}, {wxS("Cancel"), wxS("")}});
   KivoTranslator& translator = KivoTranslator::getSingleton();
   EXPECT_EQ(translator.Translate(wxS("Open")), wxS("Öffnen")) << "custom maps are off";
   KivoLocale::useCustomTranslationStrings() = true;

@@ -35,24 +35,30 @@ void expectTranslations(const std::vector<Case>& cases, const char* language) {
 TEST_F(TranslatorTest, GermanAndFinnishCatalogsTranslateInTheirLanguage) {
   LogCapture log;
   ASSERT_TRUE(useLanguage(wxLANGUAGE_GERMAN_GERMANY));
-  EXPECT_TRUE(log.contains(wxS("Language set to #") +
-                               wxString::Format(wxS("%i: 'German (Germany)'"), int(wxLANGUAGE_GERMAN_GERMANY)),
-                           KivoUnit::LevelMessage));
+  EXPECT_TRUE(log.contains(
+      wxS("Language set to #") +
+          wxString::Format(wxS("%i: 'German (Germany)'"), int(wxLANGUAGE_GERMAN_GERMANY)),
+      KivoUnit::LevelMessage));
   EXPECT_TRUE(log.contains(wxS("Added catalog 'de_DE.mo'"), KivoUnit::LevelMessage));
   KivoTranslator& translator = KivoTranslator::getSingleton();
   EXPECT_EQ(translator.getPrevLanguageCode(), wxS("de_DE"));
   EXPECT_EQ(translator.getPrevLanguageId(), int(wxLANGUAGE_GERMAN_GERMANY));
-  expectTranslations({{"Open", "Öffnen"}, {"~Open~", "Öffnen"}, {"Cancel", "Abbrechen"},
-                      {"~", ""}, {"~~", ""}, {"", ""}, {"Unknown", "Unknown"},
-                      {"[Menu] Open", "Öffnen"}, {"[Menu] Quit", "Programm beenden"},
+  expectTranslations({{"Open", "Öffnen"},
+                      {"~Open~", "Öffnen"},
+                      {"Cancel", "Abbrechen"},
+                      {"~", ""},
+                      {"~~", ""},
+                      {"", ""},
+                      {"Unknown", "Unknown"},
+                      {"[Menu] Open", "Öffnen"},
+                      {"[Menu] Quit", "Programm beenden"},
                       {"[Menu]Open", "[Menu]Open"}},
                      "de_DE");
   EXPECT_EQ(wxString(KivoUnit::KivoBase::Translate(wxS("~Cancel~"))), wxS("Abbrechen"));
   EXPECT_TRUE(log.contains(wxS("[de_DE] First translation of 'Open' to 'Öffnen'")));
 
   ASSERT_TRUE(translator.InitLocale(wxLANGUAGE_FINNISH_FINLAND, wxString(), true, false));
-  expectTranslations({{"Open", "Avaa"}, {"Cancel", "Peruuta"}, {"[Menu] Open", "Avaa"}},
-                     "fi_FI");
+  expectTranslations({{"Open", "Avaa"}, {"Cancel", "Peruuta"}, {"[Menu] Open", "Avaa"}}, "fi_FI");
   // Each language has its own cache; German answers come from it after the switch.
   ASSERT_TRUE(translator.InitLocale(wxLANGUAGE_GERMAN_GERMANY, wxString(), false, false));
   expectTranslations({{"Open", "Öffnen"}}, "de_DE cached");
@@ -65,7 +71,8 @@ TEST_F(TranslatorTest, PluralFormsComeFromTheCatalogOfTheLanguage) {
   EXPECT_STREQ(locale->GetString(L"file", L"files", 1), L"Datei");
   EXPECT_STREQ(locale->GetString(L"file", L"files", 5), L"Dateien");
   EXPECT_STREQ(locale->GetString(L"dog", L"dogs", 2), L"dogs");
-  ASSERT_TRUE(KivoTranslator::getSingleton().InitLocale(wxLANGUAGE_FINNISH_FINLAND, wxS(""), true, false));
+  ASSERT_TRUE(
+      KivoTranslator::getSingleton().InitLocale(wxLANGUAGE_FINNISH_FINLAND, wxS(""), true, false));
   EXPECT_STREQ(locale->GetString(L"file", L"files", 0), L"tiedostoa");
   EXPECT_STREQ(locale->GetString(L"file", L"files", 1), L"tiedosto");
 }
@@ -97,12 +104,12 @@ TEST_F(TranslatorTest, LanguagesWithACatalogFileAreListedAndLoaded) {
   EXPECT_EQ(languages[0].id, int(wxLANGUAGE_FINNISH_FINLAND));
   EXPECT_EQ(languages[0].name, wxS("Finnish (Finland)"));
   EXPECT_EQ(languages[0].file.utf8_string(), dir().file("locale/fi_FI.mo"));
-  EXPECT_TRUE(log.contains(wxS("Searching language files from: ") +
-                           wxString::FromUTF8(localeFolder())));
+  EXPECT_TRUE(
+      log.contains(wxS("Searching language files from: ") + wxString::FromUTF8(localeFolder())));
   EXPECT_TRUE(log.contains(wxString::Format(wxS("fi_FI = %i, ///< Finnish (Finland) (file exists)"),
                                             int(wxLANGUAGE_FINNISH_FINLAND))));
-  EXPECT_TRUE(log.contains(wxString::Format(wxS("fr_FR = %i, ///< French (France) "),
-                                            int(wxLANGUAGE_FRENCH_FRANCE))));
+  EXPECT_TRUE(log.contains(
+      wxString::Format(wxS("fr_FR = %i, ///< French (France) "), int(wxLANGUAGE_FRENCH_FRANCE))));
   // Both catalogs are loaded; without the Finnish catalog on top, German may answer.
   expectTranslations({{"Only in Finnish", "Vain suomeksi"}}, "listed catalogs");
 }

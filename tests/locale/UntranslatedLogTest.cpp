@@ -31,7 +31,8 @@ TEST_F(TranslatorTest, UntranslatedTextsAreLoggedOncePerRunInCheckedFiles) {
     EXPECT_EQ(translator.Translate(wxS("Open")), wxS("Öffnen"));
   }
   const std::string po = dir().read("logs/en_GB.po");
-  EXPECT_EQ(countOf(po, "msgid \"Say \\\"hi\\\"\\n\\tto C:\\\\ Größe\"\nmsgstr \"\"\n\n"), 1u) << po;
+  EXPECT_EQ(countOf(po, "msgid \"Say \\\"hi\\\"\\n\\tto C:\\\\ Größe\"\nmsgstr \"\"\n\n"), 1u)
+      << po;
   EXPECT_EQ(countOf(po, "msgid \"~Missing~\"\nmsgstr \"\"\n\n"), 1u) << po;
   EXPECT_EQ(countOf(po, "Open"), 0u);
   EXPECT_EQ(runCommand("msgfmt --check -o /dev/null '" + dir().file("logs/en_GB.po") + "'"), 0)

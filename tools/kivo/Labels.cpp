@@ -26,9 +26,9 @@ bool setLanguage(const LabelSettings& settings, std::string& error) {
     error = "unknown language " + quoted(settings.language);
     return false;
   }
-  const fs::path folder =
-      settings.catalogs.empty() ? fs::absolute(settings.configuration).parent_path() / "locale"
-                                : fs::absolute(settings.catalogs);
+  const fs::path folder = settings.catalogs.empty()
+                              ? fs::absolute(settings.configuration).parent_path() / "locale"
+                              : fs::absolute(settings.catalogs);
   std::error_code ignored;
   if (!fs::is_directory(folder, ignored)) {
     error = "catalog folder " + quoted(folder.lexically_normal().string()) + " not found";
