@@ -24,8 +24,9 @@ using TranslationMaps = std::map<wxString, TranslationMap>;
 // wxLocale::GetString is not virtual in wxWidgets 3.2 (it forwards to
 // wxGetTranslation), so the GetString operations below are NOT reached through a
 // wxLocale pointer: callers must call them on a KivoLocale. The same holds for
-// AddCatalog and AddCatalogLookupPathPrefix, which hide the toolkit's to load
-// "de_DE.mo"-style files from the language folders.
+// AddCatalog and AddCatalogLookupPathPrefix, which hide the toolkit's own so that
+// "de_DE.mo"-style files load from the language folders (the toolkit looks in
+// <folder>/<language>/LC_MESSAGES only, and loads a full path only without ".mo").
 class KIVO_API KivoLocale : public wxLocale {
  public:
   KivoLocale();
