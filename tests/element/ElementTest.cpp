@@ -84,12 +84,10 @@ TEST(ElementLabels, TranslateNamesWalksTheSubtreeAndFollowingSiblingsOnly) {
       "<c name=\"n\" label=\"mine\"/></p><outside name=\"o\"/></r>");
   TiXmlElement* p = doc->RootElement()->FirstChildElement("p");
   LogCapture log;
-  KivoElement::setLabelTranslator([](const wxString& text) { return text.Upper(); });
-  KivoElement::TranslateNamesToLabels(p->FirstChildElement("a"));
-  KivoElement::setLabelTranslator(nullptr);
+  KivoElement::TranslateNamesToLabels(p->FirstChildElement("a"));  // no locale: names as they are
   EXPECT_EQ(printed(*doc),
-            "<r><p><a translatable_name=\"Item (3)\" label=\"ITEM (3)\"><b name=\"inner\" "
-            "label=\"INNER\" /><u /><v label=\"x\" /><w translatable_name=\"\" label=\"y\" /></a>"
+            "<r><p><a translatable_name=\"Item (3)\" label=\"Item (3)\"><b name=\"inner\" "
+            "label=\"inner\" /><u /><v label=\"x\" /><w translatable_name=\"\" label=\"y\" /></a>"
             "<c name=\"n\" label=\"mine\" /></p>"
             "<outside name=\"o\" /></r>");
   const wxString warning = wxS("4 include/kivo/KivoElement TranslateNamesToLabels(): Element '");
