@@ -13,7 +13,9 @@ every fault, also on Ctrl-C or SIGTERM; a run killed outright leaves a backup th
 (or the next run) puts back.
 """
 import argparse
+import hashlib
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -32,6 +34,10 @@ class Mutation:
     description: str
     old: str
     new: str
+
+    @property
+    def key(self):
+        return hashlib.sha1("\0".join((self.path, self.old, self.new)).encode()).hexdigest()[:16]
 
     @property
     def subsystem(self):
@@ -105,6 +111,26 @@ def build_library(args):
     return code == 0, output
 
 
+def library_file(args):
+    """The real file behind libkivo.so in the build folder."""
+    return Path(os.path.realpath(Path(args.build) / "src" / "libkivo.so"))
+
+
+def mutant_library(args, mutation):
+    """Builds the faulty library, or with --cache takes the one an earlier run built (the
+    library does not depend on the tests, so runs before and after a change of the tests can
+    share them). Returns (usable, note)."""
+    cached = Path(args.cache) / f"{mutation.key}.so" if args.cache else None
+    if cached is not None and cached.exists():
+        shutil.copyfile(cached, library_file(args))
+        return True, "cached library"
+    ok, output = build_library(args)
+    if ok and cached is not None:
+        cached.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(library_file(args), cached)
+    return ok, output
+
+
 def own_test_program(args, mutation):
     program = Path(args.build) / "tests" / f"test_{mutation.subsystem}"
     return program if program.exists() else None
@@ -114,11 +140,12 @@ def run_tests(args, mutation, quick_programs):
     """Returns how the fault was caught, or None when every test passed."""
     program = own_test_program(args, mutation)
     if program is not None and program in quick_programs:
-        code, _ = run([str(program), "--gtest_brief=1"], args.timeout, cwd=program.parent)
-        if code != 0:
-            return f"test_{mutation.subsystem} " + ("timed out" if code == "timeout" else "failed")
+        # A slow run of the whole program is left to CTest's per-test time limit.
+        code, _ = run([str(program), "--gtest_brief=1"], args.timeout * 5, cwd=program.parent)
+        if code not in (0, "timeout"):
+            return f"test_{mutation.subsystem} failed"
     code, output = run(["ctest", "--test-dir", args.build, "-j2", "--stop-on-failure",
-                        "--timeout", str(args.timeout)], args.timeout * 4)
+                        "--timeout", str(args.timeout)], max(args.timeout * 30, 1800))
     if code == "timeout":
         return "suite timed out"
     if code != 0:
@@ -133,7 +160,7 @@ def quick_programs_that_pass(args, mutations):
     """A subsystem's program run as one process must pass unmutated to be a fair first check."""
     passing = set()
     for program in {own_test_program(args, m) for m in mutations} - {None}:
-        code, _ = run([str(program), "--gtest_brief=1"], args.timeout * 2, cwd=program.parent)
+        code, _ = run([str(program), "--gtest_brief=1"], args.timeout * 5, cwd=program.parent)
         if code == 0:
             passing.add(program)
         else:
@@ -146,8 +173,9 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build"))
     parser.add_argument("--list", default=str(Path(__file__).with_name("mutations.txt")))
     parser.add_argument("--only", default="", help="run the faults whose file contains this")
-    parser.add_argument("--timeout", type=int, default=60, help="seconds per test")
+    parser.add_argument("--timeout", type=int, default=120, help="seconds per test")
     parser.add_argument("--report", default="", help="also write the summary to this file")
+    parser.add_argument("--cache", default="", help="folder keeping each fault's built library")
     parser.add_argument("--restore", action="store_true")
     parser.add_argument("--check", action="store_true", help="only check that every fault applies")
     args = parser.parse_args()
@@ -170,6 +198,9 @@ def main():
         print("the unmutated tree does not build")
         return 1
     quick = quick_programs_that_pass(args, mutations)
+    library = library_file(args)
+    pristine = library.with_name(library.name + ".unmutated")
+    shutil.copy2(library, pristine)
 
     caught, survived, broken = [], [], []
     started = time.time()
@@ -181,7 +212,7 @@ def main():
             try:
                 path.write_bytes(original.decode().replace(m.old, m.new, 1).encode())
                 t0 = time.time()
-                ok, output = build_library(args)
+                ok, output = mutant_library(args, m)
                 if not ok:
                     broken.append(m)
                     verdict = "DOES NOT COMPILE"
@@ -197,7 +228,8 @@ def main():
     except (KeyboardInterrupt, Stop) as stop:
         print(f"interrupted ({stop or 'Ctrl-C'}); the source is restored")
     finally:
-        build_library(args)
+        shutil.copy2(pristine, library)  # as built from the restored source
+        pristine.unlink()
 
     total = len(caught) + len(survived)
     lines = [f"caught {len(caught)}/{total} "
