@@ -6,21 +6,12 @@
 #include "support/NodeFixture.h"
 
 using KivoUnit::iNode;
+using KivoTest::Names;
 using KivoTest::NodeTest;
+using KivoTest::childNames;
 using KivoTest::RecordingListener;
 using KivoTest::TestNode;
 
-namespace {
-
-std::vector<wxString> childNames(const iNode* node) {
-  std::vector<wxString> names;
-  for (const iNode* child : node->getChildren()) {
-    if (child != nullptr) names.push_back(child->getName());
-  }
-  return names;
-}
-
-}  // namespace
 
 TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
   iNode* a = add(base, wxS("a"));
@@ -42,55 +33,48 @@ TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
   // A node under its own descendant: it already has a parent, so it is refused.
   EXPECT_FALSE(b->AppendChild(a, nullptr, false));
 
-  EXPECT_EQ(childNames(base), std::vector<wxString>{wxS("a")});
-  EXPECT_EQ(childNames(a), std::vector<wxString>{wxS("b")});
+  EXPECT_EQ(childNames(base), Names{wxS("a")});
+  EXPECT_EQ(childNames(a), Names{wxS("b")});
   EXPECT_EQ(b->getParent(), a);
   EXPECT_EQ(detached.getParent(), nullptr);
 }
 
-TEST_F(NodeTest, AppendGivesUniqueNamesAndLabels) {
+TEST_F(NodeTest, AppendAndCreateChildGiveUniqueNamesAndLabels) {
+  auto appendItem = [&](iNode* parent, const wxString& name, const wxString& label) {
+    iNode* node = base->CreateNode(wxS("item"), nullptr, nullptr);
+    node->setName(name);
+    node->setLabel(label);
+    EXPECT_TRUE(parent->append(node));
+    return node;
+  };
   iNode* list = add(base, wxS("list"));
   add(list, wxS("Item"));
-  iNode* second = base->CreateNode(wxS("item"), nullptr, nullptr);
-  second->setName(wxS("Item"));
-  ASSERT_TRUE(list->append(second));
+  iNode* second = appendItem(list, wxS("Item"), wxS(""));
   EXPECT_EQ(second->getLabel(), wxS("Item (1)"));
   EXPECT_EQ(second->getName(), wxS("Item$20$281$29"));
   EXPECT_TRUE(log->contains(
       wxS("Created new name 'Item$20$281$29' label 'Item (1)' under '/kivo/list'"), 3));
+  appendItem(list, wxS("Item (2)"), wxS(""));
+  EXPECT_EQ(appendItem(list, wxS("Item"), wxS(""))->getName(), iNode::encode(wxS("Item (3)")));
 
-  iNode* other = add(base, wxS("other"));
-  add(other, wxS("Item"));
-  iNode* two = base->CreateNode(wxS("item"), nullptr, nullptr);
-  two->setName(wxS("Item (2)"));
-  ASSERT_TRUE(other->append(two));
-  iNode* third = base->CreateNode(wxS("item"), nullptr, nullptr);
-  third->setName(wxS("Item"));
-  ASSERT_TRUE(other->append(third));
-  EXPECT_EQ(third->getLabel(), wxS("Item (3)"));
-  EXPECT_EQ(third->getName(), iNode::encode(wxS("Item (3)")));
-
-  // A name clash that is not a label clash: the name gets a UTC time stamp.
+  // A name clash that is not a label clash: the name gets a UTC time stamp; clashes in a
+  // row still end in distinct names.
   iNode* stamped = add(base, wxS("stamped"));
-  iNode* x = add(stamped, wxS("x"));
-  x->setLabel(wxS("Other"));
-  iNode* y = base->CreateNode(wxS("item"), nullptr, nullptr);
-  y->setName(wxS("x"));
-  y->setLabel(wxS("Y"));
-  ASSERT_TRUE(stamped->append(y));
+  add(stamped, wxS("x"))->setLabel(wxS("Other"));
+  iNode* y = appendItem(stamped, wxS("x"), wxS("Y"));
   EXPECT_EQ(y->getLabel(), wxS("Y"));
   EXPECT_TRUE(y->getName().Matches(wxS("Y\?\?\?\?-\?\?-\?\?-\?\?-\?\?-\?\?Z.*"))) << y->getName();
-
-  // Several clashes in a row still end in distinct names.
-  for (int i = 0; i < 5; ++i) {
-    iNode* again = base->CreateNode(wxS("item"), nullptr, nullptr);
-    again->setName(wxS("x"));
-    again->setLabel(wxS("Y"));
-    ASSERT_TRUE(stamped->append(again));
-  }
-  std::vector<wxString> names = childNames(stamped);
+  for (int i = 0; i < 5; ++i) appendItem(stamped, wxS("x"), wxS("Y"));
+  Names names = childNames(stamped);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+
+  iNode* first = list->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(list->CreateChild(wxS("kid"), wxS("item"), wxS(""), false)->getLabel(), wxS("kid (1)"));
+  EXPECT_EQ(list->CreateChild(wxS("x"), wxS("unknown"), wxS(""), false), nullptr);
+  EXPECT_EQ(list->CreateChild(wxS("x"), wxS("broken"), wxS(""), false), nullptr);
+  EXPECT_EQ(list->GetChild(wxS("kid (1)")), list->getChildren().back()) << "found by label";
 }
 
 TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
@@ -101,7 +85,7 @@ TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
   b->RegisterListener(&listener);  // once only
 
   b->setName(wxS("b"));  // unchanged name: only the label is told
-  EXPECT_EQ(listener.events, std::vector<wxString>{wxS("label b")});
+  EXPECT_EQ(listener.events, Names{wxS("label b")});
   listener.events.clear();
 
   b->setName(wxS("a"));
@@ -113,7 +97,7 @@ TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
   listener.events.clear();
   b->setLabel(wxS(""));
   b->setAttribute(wxS("colour"), wxS("red"));
-  EXPECT_EQ(listener.events, std::vector<wxString>{wxS("attribute colour=red")});
+  EXPECT_EQ(listener.events, Names{wxS("attribute colour=red")});
   b->RemoveListener(&listener);
   b->RemoveListener(&listener);
   EXPECT_TRUE(log->contains(wxS("RemoveListener did not find the listener"), 0));
@@ -129,8 +113,8 @@ TEST_F(NodeTest, InitDropsChildrenWhoseNamesBeginWithDash) {
 
   ASSERT_TRUE(base->AppendChild(detached, nullptr, false));  // initialises it
   EXPECT_TRUE(detached->isInitialized());
-  EXPECT_EQ(childNames(detached), std::vector<wxString>{wxS("keep")});
-  EXPECT_EQ(TestNode::destroyed(), std::vector<wxString>{wxS("-drop")});
+  EXPECT_EQ(childNames(detached), Names{wxS("keep")});
+  EXPECT_EQ(TestNode::destroyed(), Names{wxS("-drop")});
 }
 
 TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
@@ -158,7 +142,7 @@ TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
   };
 
   EXPECT_TRUE(parent->swapChildren(a, c));
-  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("c"), wxS("b"), wxS("a")}));
+  EXPECT_EQ(childNames(parent), (Names{wxS("c"), wxS("b"), wxS("a")}));
   EXPECT_EQ(xmlOrder(), "cba");
   EXPECT_EQ(a->getTie(), tieA) << "each child keeps its own element";
   EXPECT_STREQ(deep->getTie()->Value(), "deep");
@@ -168,10 +152,10 @@ TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
   EXPECT_FALSE(parent->swapChildren(wxS("b"), wxS("nobody")));
 
   parent->moveChildAfter(c, b);
-  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("a"), wxS("b"), wxS("c")}));
+  EXPECT_EQ(childNames(parent), (Names{wxS("a"), wxS("b"), wxS("c")}));
   EXPECT_EQ(xmlOrder(), "abc");
   parent->moveChildBefore(c, a);
-  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("c"), wxS("a"), wxS("b")}));
+  EXPECT_EQ(childNames(parent), (Names{wxS("c"), wxS("a"), wxS("b")}));
   EXPECT_EQ(xmlOrder(), "cab");
 
   EXPECT_FALSE(parent->sortChildrenByLabel(iNode::SortAscending));
@@ -183,9 +167,9 @@ TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
   iNode* p = add(loose, wxS("p"));
   iNode* q = add(loose, wxS("q"));
   loose->moveChildAfter(p, q);
-  EXPECT_EQ(childNames(loose), (std::vector<wxString>{wxS("p"), wxS("q")}));
+  EXPECT_EQ(childNames(loose), (Names{wxS("p"), wxS("q")}));
   loose->moveChildBefore(q, p);
-  EXPECT_EQ(childNames(loose), (std::vector<wxString>{wxS("q"), wxS("p")}));
+  EXPECT_EQ(childNames(loose), (Names{wxS("q"), wxS("p")}));
 
   // Detach the borrowed document's elements before the nodes go away.
   parent->RemoveAllChildren();
@@ -207,11 +191,11 @@ TEST_F(NodeTest, DestroyTellsListenersInOrderBeforeChildrenGo) {
 
   const size_t destroyedBefore = TestNode::destroyed().size();
   base->RemoveChild(top);
-  EXPECT_EQ(journal, (std::vector<wxString>{wxS("one:deleted top"), wxS("one:remove top"),
+  EXPECT_EQ(journal, (Names{wxS("one:deleted top"), wxS("one:remove top"),
                                             wxS("two:deleted top"), wxS("two:remove top")}));
   const std::vector<wxString> gone(TestNode::destroyed().begin() + destroyedBefore,
                                    TestNode::destroyed().end());
-  EXPECT_EQ(gone, (std::vector<wxString>{wxS("second"), wxS("first"), wxS("top")}));
+  EXPECT_EQ(gone, (Names{wxS("second"), wxS("first"), wxS("top")}));
   EXPECT_TRUE(one.getNodes().empty());
   EXPECT_FALSE(base->hasChildren());
 }
@@ -228,7 +212,7 @@ TEST_F(NodeTest, ConstructionIdsGrowAndReverseListingIsNewestFirst) {
   base->getChildrenSortedByReverseConstructionId(order);
   std::vector<wxString> paths;
   for (const auto& [id, path] : order) paths.push_back(path);
-  EXPECT_EQ(paths, (std::vector<wxString>{wxS("/kivo/c"), wxS("/kivo/a/b"), wxS("/kivo/a")}));
+  EXPECT_EQ(paths, (Names{wxS("/kivo/c"), wxS("/kivo/a/b"), wxS("/kivo/a")}));
 
   const unsigned int destroyedBefore = iNode::s_Destroyed;
   base->RemoveChild(a);
@@ -247,10 +231,10 @@ TEST_F(NodeTest, UpdatesShutdownAndSaveNotificationsWalkTheTree) {
   b->RegisterListener(&lb);
 
   EXPECT_TRUE(a->Update(true));
-  EXPECT_EQ(journal, (std::vector<wxString>{wxS("b:update b"), wxS("a:update a")}));
+  EXPECT_EQ(journal, (Names{wxS("b:update b"), wxS("a:update a")}));
   journal.clear();
   EXPECT_TRUE(a->Update(false));
-  EXPECT_EQ(journal, std::vector<wxString>{wxS("a:update a")});
+  EXPECT_EQ(journal, Names{wxS("a:update a")});
   journal.clear();
 
   KivoUnit::UpdateEvent event(0.25);
@@ -301,21 +285,6 @@ TEST_F(NodeTest, MessagesGoToTheBaseOrToTheStandardStreams) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
   EXPECT_EQ(log->count(), 0u);
-}
-
-TEST_F(NodeTest, CreateChildUsesTheRegistryAndUniqueNames) {
-  iNode* a = add(base, wxS("a"));
-  iNode* first = a->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->getElement(), wxS("item"));
-  EXPECT_EQ(first->getLabel(), wxS("kid"));
-  iNode* second = a->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->getLabel(), wxS("kid (1)"));
-  EXPECT_EQ(a->CreateChild(wxS("x"), wxS("unknown"), wxS(""), false), nullptr);
-  EXPECT_EQ(a->CreateChild(wxS("x"), wxS("broken"), wxS(""), false), nullptr);
-  EXPECT_EQ(a->getFirstChildElement(wxS("item")), first);
-  EXPECT_EQ(a->GetChild(wxS("kid (1)")), second) << "found by label";
 }
 
 TEST_F(NodeTest, DestructorWarnsAboutChildrenLeftBehind) {

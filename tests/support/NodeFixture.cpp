@@ -2,6 +2,14 @@
 
 namespace KivoTest {
 
+Names childNames(const KivoUnit::iNode* node) {
+  Names names;
+  for (const KivoUnit::iNode* child : node->getChildren()) {
+    if (child != nullptr) names.push_back(child->getName());
+  }
+  return names;
+}
+
 TestNode::~TestNode() { destroyed().push_back(getName()); }
 
 std::vector<wxString>& TestNode::destroyed() {

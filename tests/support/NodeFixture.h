@@ -14,6 +14,11 @@
 
 namespace KivoTest {
 
+using Names = std::vector<wxString>;
+
+// The names of `node`'s children, in list order.
+Names childNames(const KivoUnit::iNode* node);
+
 // A plain concrete node.
 class TestNode : public KivoUnit::iNode {
  public:
