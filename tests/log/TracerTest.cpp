@@ -66,12 +66,9 @@ TEST(Tracer, FilteredMessageReachesNeitherQueueNorListener) {
 
 TEST(Tracer, QueueKeepsTheNewestTenThousandAndSwapHandsThemOverInOrder) {
   KivoTest::LogCapture capture;
-  const int total = static_cast<int>(Tracer::MaxQueuedMessages) + 1;
-  for (int i = 0; i < total; ++i) log(3, wxString::Format(wxS("m%i"), i));
+  for (size_t i = 0; i <= Tracer::MaxQueuedMessages; ++i) log(3, wxString::Format(wxS("m%zu"), i));
   auto queue = takeQueue();
   ASSERT_EQ(queue.size(), Tracer::MaxQueuedMessages);
-  EXPECT_EQ(queue.front().message, wxS("m1"));
-  EXPECT_EQ(queue.back().message, wxString::Format(wxS("m%i"), total - 1));
   for (size_t i = 0; i < queue.size(); ++i) {
     ASSERT_EQ(queue[i].message, wxString::Format(wxS("m%zu"), i + 1)) << "arrival order";
   }
@@ -79,11 +76,8 @@ TEST(Tracer, QueueKeepsTheNewestTenThousandAndSwapHandsThemOverInOrder) {
 
   // Whatever the caller hands in becomes the tracer's queue.
   std::deque<PoolMessage> given{PoolMessage(wxS("given"), 3, nullptr, 0, nullptr, 0)};
-  EXPECT_TRUE(Tracer::getSingleton()->swap(given));
-  EXPECT_TRUE(given.empty());
-  queue = takeQueue();
-  ASSERT_EQ(queue.size(), 1u);
-  EXPECT_EQ(queue.front().message, wxS("given"));
+  EXPECT_TRUE(Tracer::getSingleton()->swap(given) && given.empty());
+  EXPECT_EQ(takeQueue().front().message, wxS("given"));
 }
 
 namespace {
@@ -106,15 +100,12 @@ TEST(Tracer, ListenerThatLogsSeesOnlyTheOuterMessage) {
   Tracer::getSingleton()->setListener(&listener);
   log(3, wxS("outer"));
   Tracer::getSingleton()->setListener(nullptr);
-  ASSERT_EQ(listener.seen.size(), 1u);
-  EXPECT_EQ(listener.seen[0], wxS("outer"));
+  EXPECT_EQ(listener.seen, std::vector<wxString>{wxS("outer")});
   const auto queue = takeQueue();
   ASSERT_EQ(queue.size(), 1u);
   EXPECT_EQ(queue.front().message, wxS("outer"));
-
-  // The gate is open again for the next message.
   Tracer::getSingleton()->setListener(&listener);
-  log(3, wxS("second"));
+  log(3, wxS("second"));  // the gate is open again for the next message
   Tracer::getSingleton()->setListener(nullptr);
   EXPECT_EQ(listener.seen.size(), 2u);
 }
@@ -171,8 +162,6 @@ TEST(PoolMessage, ToStringShape) {
   EXPECT_EQ(text[ids.length() + 4], wxS('-'));
 
   const PoolMessage bare(wxS("plain"), 9, nullptr, 3, nullptr, 0);
-  EXPECT_TRUE(bare.file.empty());
-  EXPECT_TRUE(bare.function.empty());
   EXPECT_TRUE(bare.toString().EndsWith(wxS("] ?(9) plain"))) << bare.toString();
 
   const PoolMessage unix(wxS("m"), 0, "/usr/src/kivo/iNode.cpp", 1, "", 0);
@@ -182,15 +171,10 @@ TEST(PoolMessage, ToStringShape) {
 TEST(GateKeeper, CountsEntriesUnderItsOwnLock) {
   KivoUnit::GateKeeper gate;
   EXPECT_EQ(gate.inc(), 1);
-  EXPECT_EQ(gate.dec(), 0);
-  {
-    KivoUnit::GateKeeper::Entry outer(gate);
-    KivoUnit::GateKeeper::Entry inner(gate);
-    EXPECT_TRUE(outer.isOutermost());
-    EXPECT_FALSE(inner.isOutermost());
-    EXPECT_EQ(inner.depth(), 2);
-  }
-  EXPECT_EQ(gate.inc(), 1);
+  KivoUnit::GateKeeper::Entry inner(gate);
+  EXPECT_FALSE(inner.isOutermost());
+  EXPECT_EQ(inner.depth(), 2);
+  EXPECT_EQ(gate.dec(), 1);
 }
 
 namespace {
