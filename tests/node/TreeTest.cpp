@@ -219,63 +219,37 @@ TEST_F(NodeTest, ConstructionIdsGrowAndReverseListingIsNewestFirst) {
   EXPECT_EQ(iNode::s_Destroyed, destroyedBefore + 2);
 }
 
-TEST_F(NodeTest, UpdatesShutdownAndSaveNotificationsWalkTheTree) {
+TEST_F(NodeTest, UpdatesWalkTheTreeAndMessagesGoToTheBaseOrTheStandardStreams) {
   iNode* a = add(base, wxS("a"));
   iNode* b = add(a, wxS("b"));
   RecordingListener la, lb;
-  std::vector<wxString> journal;
+  Names journal;
   la.tag = wxS("a");
   lb.tag = wxS("b");
   la.journal = lb.journal = &journal;
   a->RegisterListener(&la);
   b->RegisterListener(&lb);
-
   EXPECT_TRUE(a->Update(true));
-  EXPECT_EQ(journal, (Names{wxS("b:update b"), wxS("a:update a")}));
-  journal.clear();
   EXPECT_TRUE(a->Update(false));
-  EXPECT_EQ(journal, Names{wxS("a:update a")});
-  journal.clear();
-
   KivoUnit::UpdateEvent event(0.25);
-  EXPECT_TRUE(a->Update(event));
-  EXPECT_TRUE(journal.empty()) << "updating by event is off unless a node enables it";
-  EXPECT_EQ(a->getElapsedTime(), 0.0);
-
+  EXPECT_TRUE(a->Update(event));  // off unless a node enables it
+  EXPECT_EQ(journal, (Names{wxS("b:update b"), wxS("a:update a"), wxS("a:update a")}));
   EXPECT_EQ(a->Execute(wxS("run"), wxS("p=1")), wxS(""));
   a->Log(wxS("x"), wxS("y"));
-  EXPECT_EQ(la.events.back(), wxS("log a x y"));
-  EXPECT_EQ(la.events[la.events.size() - 2], wxS("execute a run?p=1"));
-}
+  EXPECT_EQ(Names(la.events.end() - 2, la.events.end()),
+            (Names{wxS("execute a run?p=1"), wxS("log a x y")}));
 
-TEST_F(NodeTest, ReadOnlyIsInheritedWithinOneDocument) {
-  iNode* a = add(base, wxS("a"));
-  iNode* b = add(a, wxS("b"));
-  iNode* c = add(b, wxS("c"));
-  EXPECT_FALSE(c->isReadOnly());
-  a->setReadOnly(true);
-  EXPECT_TRUE(c->isReadOnly());
-  TiXmlDocument included;
-  b->setSourceDocument(&included);  // b loaded a file of its own
-  EXPECT_FALSE(c->isReadOnly());
-  EXPECT_TRUE(a->isReadOnly());
-  b->setSourceDocument(nullptr);
-}
-
-TEST_F(NodeTest, MessagesGoToTheBaseOrToTheStandardStreams) {
-  iNode* a = add(base, wxS("a"));
   a->Warning(wxS("careful"));
   a->Error(wxS("broken"));
-  EXPECT_TRUE(log->contains(wxS("careful"), 4));
-  EXPECT_TRUE(log->contains(wxS("broken"), 5));
+  a->Debug(wxS("quiet"));
+  a->Log(wxS("said"));
+  for (const auto& [text, level] : std::vector<std::pair<const wxChar*, int>>{
+           {wxS("careful"), 4}, {wxS("broken"), 5}, {wxS("quiet"), 0}, {wxS("said"), 3}}) {
+    EXPECT_TRUE(log->contains(text, level)) << text;
+  }
   EXPECT_EQ(base->GetError(), wxS("broken"));
   a->FatalError(wxS("worse"));
   EXPECT_EQ(base->GetError(), wxS("worse"));
-  a->Debug(wxS("quiet"));
-  a->Log(wxS("said"));
-  EXPECT_TRUE(log->contains(wxS("quiet"), 0));
-  EXPECT_TRUE(log->contains(wxS("said"), 3));
-
   TestNode detached(wxS("node"));
   log->clear();
   testing::internal::CaptureStdout();
@@ -285,6 +259,14 @@ TEST_F(NodeTest, MessagesGoToTheBaseOrToTheStandardStreams) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
   EXPECT_EQ(log->count(), 0u);
+
+  iNode* c = add(b, wxS("c"));
+  a->setReadOnly(true);
+  EXPECT_TRUE(c->isReadOnly()) << "inherited within one document";
+  TiXmlDocument included;
+  b->setSourceDocument(&included);  // b loaded a file of its own
+  EXPECT_FALSE(c->isReadOnly());
+  b->setSourceDocument(nullptr);
 }
 
 TEST_F(NodeTest, DestructorWarnsAboutChildrenLeftBehind) {

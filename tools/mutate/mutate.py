@@ -92,18 +92,25 @@ def on_signal(signum, _frame):
 def run(command, timeout, cwd=ROOT):
     """Runs a command in its own process group; returns (exit code or 'timeout', output)."""
     process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                               text=True, start_new_session=True)
+                               text=True, errors="replace", start_new_session=True)
     try:
         output, _ = process.communicate(timeout=timeout)
         return process.returncode, output
     except subprocess.TimeoutExpired:
-        os.killpg(process.pid, signal.SIGKILL)
+        kill_group(process)
         output, _ = process.communicate()
         return "timeout", output
     except BaseException:
-        os.killpg(process.pid, signal.SIGKILL)
+        kill_group(process)
         process.communicate()
         raise
+
+
+def kill_group(process):
+    try:
+        os.killpg(process.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
 
 
 def build_library(args):
