@@ -3,9 +3,7 @@
 #include <wx/regex.h>
 
 #include "kivo/convert/Indent.h"
-#include "kivo/base/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
-#include "support/LogCapture.h"
 #include "support/NodeFixture.h"
 #include "support/TempDir.h"
 

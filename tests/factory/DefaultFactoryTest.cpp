@@ -2,11 +2,9 @@
 
 #include <tinyxml.h>
 
-#include "kivo/base/KivoBase.h"
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/node/SymLinkNode.h"
-#include "support/LogCapture.h"
 #include "support/NodeFixture.h"
 #include "support/TempDir.h"
 

@@ -5,9 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <string>
-
-#include <tinyxml.h>
 
 #include <wx/filefn.h>
 #include <wx/filename.h>

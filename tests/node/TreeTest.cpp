@@ -12,7 +12,6 @@ using KivoTest::childNames;
 using KivoTest::RecordingListener;
 using KivoTest::TestNode;
 
-
 TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
   iNode* a = add(base, wxS("a"));
   TestNode detached(wxS("node"));  // no name

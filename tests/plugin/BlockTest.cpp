@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "kivo/convert/Indent.h"
 #include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"

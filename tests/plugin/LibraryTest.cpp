@@ -4,7 +4,6 @@
 #include <wx/filefn.h>
 
 #include "kivo/base/KivoBoot.h"
-#include "kivo/convert/Indent.h"
 #include "kivo/thread/KivoLocker.h"
 #include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"

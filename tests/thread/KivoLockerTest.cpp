@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <stdexcept>
 #include <thread>
 
-#include "kivo/base/KivoBase.h"
 #include "kivo/thread/KivoLocker.h"
-#include "support/LogCapture.h"
 #include "support/NodeFixture.h"
 
 using KivoUnit::KivoBase;
