@@ -55,29 +55,6 @@ class RawNameFactory : public KivoUnit::iNodeFactory {
   }
 };
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : m_Name(name) {
-    const char* old = std::getenv(name);
-    m_Had = old != nullptr;
-    if (m_Had) m_Old = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (m_Had) {
-      setenv(m_Name, m_Old.c_str(), 1);
-    } else {
-      unsetenv(m_Name);
-    }
-  }
-
- private:
-  const char* m_Name;
-  bool m_Had = false;
-  std::string m_Old;
-};
-
 class PersistenceTest : public NodeTest {
  protected:
   void SetUp() override {
@@ -382,7 +359,7 @@ TEST_F(PersistenceTest, FindFilenameSearchesItsPlacesInOrder) {
   dir.write("docs/data.txt", "d");
   dir.write("kivobase/kivo/data2.txt", "p");
   base->AddResourceLocation(wx(dir.file("resources")));
-  const ScopedEnv kivoBase("KIVO_BASE", dir.file("kivobase"));
+  setenv("KIVO_BASE", dir.file("kivobase").c_str(), 1);
 
   EXPECT_EQ(top->FindFilename(wxS("data.txt")).GetFullPath(), wx(dir.file("resources/data.txt")));
   std::filesystem::remove(dir.file("resources/data.txt"));
@@ -397,4 +374,5 @@ TEST_F(PersistenceTest, FindFilenameSearchesItsPlacesInOrder) {
 
   EXPECT_EQ(top->FindFilename(wxS("nowhere.txt")).GetFullPath(), wxS("nowhere.txt"));
   EXPECT_TRUE(log->contains(wxS("File 'nowhere.txt' not found"), 5));
+  unsetenv("KIVO_BASE");
 }

@@ -51,7 +51,7 @@ TEST_F(LibraryTest, BootLoaderNamesAMissingLibraryAndStartsEvenWhenTheConfigurat
   EXPECT_EQ(KivoBase::GetInstance(), nullptr);
 }
 
-TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndThroughKivoExecute) {
+TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
   ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN) + "<greeting name='world'/>"));
   KivoLibrary* library = libraryAt(wxS("/lib"));
   ASSERT_NE(library, nullptr);
@@ -85,12 +85,7 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndThroughKivoExecute) {
   EXPECT_NE(KivoBase::GetInstance()->Search(wxS("/kivo/current/factories/Greetings")), nullptr);
   EXPECT_TRUE(log.contains(wxS("Registering plugin: Example"), 0));
   EXPECT_TRUE(log.contains(wxS("KivoPlug 'Example' v2.1.0.7 'Release' constructed"), 3));
-}
-
-TEST_F(LibraryTest, ReportsOfThePluginAndTheLibraryNode) {
-  ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN)));
-  KivoLibrary* library = libraryAt(wxS("/lib"));
-  ASSERT_NE(library, nullptr);
+  // The reports of the plug-in and of the library node.
   const Indent indent;
   EXPECT_EQ(iPlugin::Brief(library->getPlugin(), indent),
             wxS("<plugin name=\"Example\" version=\"2.1.0.7\" api=\"1005\" />\n"));

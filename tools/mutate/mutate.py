@@ -15,6 +15,7 @@ every fault, also on Ctrl-C or SIGTERM; a run killed outright leaves a backup th
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -148,7 +149,7 @@ def run_tests(args, mutation, quick_programs):
     program = own_test_program(args, mutation)
     if program is not None and program in quick_programs:
         # A slow run of the whole program is left to CTest's per-test time limit.
-        code, _ = run([str(program), "--gtest_brief=1"], args.timeout * 5, cwd=program.parent)
+        code, _ = run([str(program), "--gtest_brief=1"], args.timeout, cwd=program.parent)
         if code not in (0, "timeout"):
             return f"test_{mutation.subsystem} failed"
     code, output = run(["ctest", "--test-dir", args.build, "-j2", "--stop-on-failure",
@@ -156,9 +157,8 @@ def run_tests(args, mutation, quick_programs):
     if code == "timeout":
         return "suite timed out"
     if code != 0:
-        failed = [line.split(" - ")[0].split()[-1] for line in output.splitlines()
-                  if "(Failed)" in line or "(Timeout)" in line or "Exception" in line
-                  or "(SEGFAULT)" in line or "(Subprocess aborted)" in line]
+        failed = re.findall(r"Test +#\d+: (\S+) \.*\**(?:Failed|Exception|Timeout|SEGFAULT|"
+                            r"Subprocess aborted|Not Run)", output)
         return "ctest: " + (", ".join(failed[:3]) if failed else "failed")
     return None
 
@@ -180,7 +180,8 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build"))
     parser.add_argument("--list", default=str(Path(__file__).with_name("mutations.txt")))
     parser.add_argument("--only", default="", help="run the faults whose file contains this")
-    parser.add_argument("--timeout", type=int, default=120, help="seconds per test")
+    parser.add_argument("--timeout", type=int, default=30,
+                        help="seconds per test (the whole suite runs in seconds)")
     parser.add_argument("--report", default="", help="also write the summary to this file")
     parser.add_argument("--cache", default="", help="folder keeping each fault's built library")
     parser.add_argument("--restore", action="store_true")
