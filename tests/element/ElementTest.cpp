@@ -122,13 +122,13 @@ TEST(ElementAttributes, TypedSettersRecordTheTypeAndClearValuesOutOfRange) {
 TEST(ElementAttributes, EmptyEntriesStayButMapsAndWritesLeaveThemOut) {
   KivoElement e(wxS("attr_maps"));
   e.setAttribute(wxS("i"), wxS("12abc"));
-  e.setAttribute(wxS("a"), utf8("\xC3\xA4"));
+  e.setAttribute(wxS("a-b.c"), utf8("\xC3\xA4"));  // '-' and '.' belong in XML names
   e.clearAttribute(wxS("e"));
   e.getAttributeSet().set("", "x");
   EXPECT_EQ(e.getAttribute(wxS("e"), wxS("d")), wxS(""));
   EXPECT_EQ(e.getAttributes(true),
-            (std::map<wxString, wxString>{{wxS("a"), utf8("\xC3\xA4")}, {wxS("i"), wxS("12abc")}}));
-  EXPECT_EQ(written(e), "<out a=\"\xC3\xA4\" i=\"12abc\" />");
+            (std::map<wxString, wxString>{{wxS("a-b.c"), utf8("\xC3\xA4")}, {wxS("i"), wxS("12abc")}}));
+  EXPECT_EQ(written(e), "<out a-b.c=\"\xC3\xA4\" i=\"12abc\" />");
 }
 
 TEST(ElementAttributes, TablesAreSharedByElementNameAcrossThreads) {

@@ -226,8 +226,14 @@ TEST_F(PersistenceTest, SaveWritesTheNearestDocumentInPlaceKeepingItsPermissions
   ASSERT_EQ(stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
   EXPECT_EQ(filesIn(dir.path()), std::set<std::string>{"save.xml"});
-  EXPECT_EQ(std::string(top->getSourceDocument()->Value()), file);
 
+  // Through a symbolic link the file it points to is replaced and the link stays.
+  std::filesystem::create_symlink(file, dir.file("link.xml"));
+  iNode* linked = loadTop(dir.file("link.xml"));
+  linked->setAttribute(wxS("via"), wxS("link"));
+  EXPECT_TRUE(linked->Write() && linked->Save());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.xml")));
+  EXPECT_NE(dir.read("save.xml").find("via=\"link\""), std::string::npos);
   EXPECT_FALSE(add(base, wxS("lone"))->Save());
   EXPECT_TRUE(log->contains(wxS("SAVE FAILED [node:/kivo/lone] 'lone' "), 5));
 }
