@@ -10,10 +10,7 @@
 #include "kivo/log/Tracer.h"
 #include "support/LogCapture.h"
 
-using KivoUnit::AppLogLevel;
-using KivoUnit::Application;
-using KivoUnit::PoolMessage;
-using KivoUnit::Tracer;
+using namespace KivoUnit;
 
 namespace {
 

@@ -14,11 +14,7 @@
 #include "xml/XmlTestDocuments.h"
 
 using KivoUnit::iNode;
-using KivoTest::Names;
-using KivoTest::NodeTest;
-using KivoTest::childNames;
-using KivoTest::printed;
-using KivoTest::TempDir;
+using namespace KivoTest;
 
 namespace {
 

@@ -6,11 +6,7 @@
 #include "support/NodeFixture.h"
 
 using KivoUnit::iNode;
-using KivoTest::Names;
-using KivoTest::NodeTest;
-using KivoTest::childNames;
-using KivoTest::RecordingListener;
-using KivoTest::TestNode;
+using namespace KivoTest;
 
 TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
   iNode* a = add(base, wxS("a"));

@@ -8,9 +8,7 @@
 #include "support/TempDir.h"
 
 using namespace KivoUnit;
-using KivoTest::api;
-using KivoTest::memoryLine;
-using KivoTest::memoryOf;
+using namespace KivoTest;
 
 namespace {
 

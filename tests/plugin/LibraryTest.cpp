@@ -10,10 +10,7 @@
 #include "support/TempDir.h"
 
 using namespace KivoUnit;
-using KivoTest::api;
-using KivoTest::libraryAt;
-using KivoTest::memoryLine;
-using KivoTest::wx;
+using namespace KivoTest;
 
 namespace {
 

@@ -13,9 +13,7 @@
 #include "kivo/profile/ProfilerHelper.h"
 #include "support/TempDir.h"
 
-using KivoUnit::Profiler;
-using KivoUnit::ProfilerEntry;
-using KivoUnit::ProfilerHelper;
+using namespace KivoUnit;
 
 namespace {
 
