@@ -144,6 +144,11 @@ TEST_F(BlockTest, DetailsListTheLibrarysMethods) {
   _Plugin partial{&bare, nullptr};
   EXPECT_EQ(iPlugin::Brief(&partial, Indent()),
             wxS("<plugin name=\"NULL\" version=\"NULL\" api=\"NULL\" />\n"));
+  MethodEntry entries[] = {{"A", &first}, {"B", &second}, {nullptr, nullptr}};
+  MethodList counted{3, entries};  // a count includes the terminating entry
+  partial.methods = &counted;
+  EXPECT_NE(iPlugin::Details(&partial, Indent(), false, true).Find(wxS("<methods count=\"2\">")),
+            wxNOT_FOUND);
 }
 
 TEST_F(BlockTest, MessageBoxFindsTheMessage) {

@@ -81,6 +81,9 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
   EXPECT_EQ(execute(wxS("/world"), wxString()), wxS("hello world"));
   EXPECT_NE(KivoBase::GetInstance()->Search(wxS("/kivo/current/factories/Greetings")), nullptr);
   EXPECT_TRUE(log.contains(wxS("Registering plugin: Example"), 0));
+  const size_t logged = log.count();
+  EXPECT_TRUE(library->Register() && library->isRegistered());
+  EXPECT_EQ(log.count(), logged) << "registered once only";
   EXPECT_TRUE(log.contains(wxS("KivoPlug 'Example' v2.1.0.7 'Release' constructed"), 3));
   // The reports of the plug-in and of the library node.
   const Indent indent;
