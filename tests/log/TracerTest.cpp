@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "kivo/app/Application.h"
-#include "kivo/log/GateKeeper.h"
 #include "kivo/log/Tracer.h"
 #include "support/LogCapture.h"
 
@@ -155,15 +154,6 @@ TEST(PoolMessage, ToStringShape) {
 
   const PoolMessage unix(wxS("m"), 0, "/usr/src/kivo/iNode.cpp", 1, "", 0);
   EXPECT_TRUE(unix.toString().EndsWith(wxS("Debug(0) iNode.cpp:1 m"))) << unix.toString();
-}
-
-TEST(GateKeeper, CountsEntriesUnderItsOwnLock) {
-  KivoUnit::GateKeeper gate;
-  EXPECT_EQ(gate.inc(), 1);
-  KivoUnit::GateKeeper::Entry inner(gate);
-  EXPECT_FALSE(inner.isOutermost());
-  EXPECT_EQ(inner.depth(), 2);
-  EXPECT_EQ(gate.dec(), 1);
 }
 
 namespace {
