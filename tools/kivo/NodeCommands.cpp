@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include <tinyxml.h>
+
 #include "NodePaths.h"
 #include "Output.h"
 #include "Text.h"
@@ -108,19 +110,17 @@ bool refuse(const std::string& message) {
   return false;
 }
 
-// Writes only this node's element and saves its owner's document, so the rest of the
-// tree (the nodes the library adds at run time) never reaches the file.
+// The node's Save writes it and stores the one document that holds its element.
 bool saveDocumentOf(iNode& node, const std::string& path, std::string& savedFile) {
   if (node.isReadOnly()) return refuse(quoted(path) + " is read-only; nothing was saved");
   iNode* owner = documentOwner(node);
-  if (node.getTie() == nullptr || owner == nullptr) {
+  if (node.isRunTime() || node.getTie() == nullptr || owner == nullptr) {
     return refuse(quoted(path) + " is not stored in any file; nothing was saved");
   }
-  savedFile = toUtf8(owner->getFilename());
-  if (!node.Write() || !owner->Save()) {
-    return refuse("saving " + quoted(path) + " to " + quoted(savedFile) + " failed");
-  }
-  return true;
+  const TiXmlDocument* document = node.getTie()->GetDocument();
+  savedFile = document != nullptr ? std::string(document->Value()) : toUtf8(owner->getFilename());
+  // The library has said why, with the file and the system's reason.
+  return node.Save() || refuse(quoted(path) + " was not saved");
 }
 
 }  // namespace
