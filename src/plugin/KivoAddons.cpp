@@ -12,6 +12,9 @@
 #include "kivo/plugin/KivoLibrary.h"
 
 namespace KivoUnit {
+namespace {
+constexpr const wxChar* kLibrariesFolder = wxS("/kivo/lib");
+}  // namespace
 
 KivoAddons::KivoAddons(iNode* parent, const wxString& name) : iNode(parent, name) {
   std::printf("KivoAddons created\n");
@@ -51,10 +54,24 @@ bool KivoAddons::Init() {
   return true;
 }
 
+// The add-ons' nodes are run-time nodes, made without XML elements: nothing of theirs
+// enters the configuration, which is still being read while this scan runs.
+iNode* KivoAddons::libraryNode(KivoBase& base, const wxString& path, const wxString& file) {
+  if (iNode* found = base.Search(path)) return found;
+  iNode* folder = base.GenerateRunTimePath(kLibrariesFolder) ? base.Search(kLibrariesFolder) : nullptr;
+  iNode* node = folder != nullptr ? base.CreateNode(wxS("library"), nullptr, nullptr) : nullptr;
+  if (node == nullptr) return nullptr;
+  node->setName(file);
+  node->setRunTime(true);
+  if (folder->AppendChild(node, nullptr, false)) return node;
+  base.DestroyNode(node);
+  return nullptr;
+}
+
 void KivoAddons::installAddon(KivoBase& base, const wxString& folder, const wxString& file) {
   base.Debug(wxString::Format(wxS("Found addon file '%s' @ '%s'"), file, folder));
   const wxString path = wxS("/kivo/lib/") + file;
-  auto* library = dynamic_cast<KivoLibrary*>(SearchOrCreate(path, wxS("library"), wxS("node")));
+  auto* library = dynamic_cast<KivoLibrary*>(libraryNode(base, path, file));
   if (library == nullptr) {
     base.Error(
         wxString::Format(wxS("Could not create library node for addon '%s' @ '%s'"), file, path));

@@ -1,5 +1,8 @@
 #include "kivo/plugin/KivoLibrary.h"
 
+#include <algorithm>
+#include <typeinfo>
+
 #include <wx/dynlib.h>
 #include <wx/log.h>
 #include <wx/filefn.h>
@@ -8,6 +11,7 @@
 #include "kivo/convert/Convert.h"
 #include "kivo/convert/Indent.h"
 #include "kivo/base/KivoBase.h"
+#include "kivo/factory/iNodeFactory.h"
 #include "kivo/plugin/KivoInit.h"
 #include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
@@ -36,9 +40,57 @@ KivoLibrary::~KivoLibrary() {
   if (KivoBase* base = GetBase()) {
     base->Log(wxString::Format(wxS("Library '%s' shutting down"), getName()));
   }
-  KivoLibrary::Stop();
-  if (m_Library->IsLoaded()) m_Library->Unload();
+  unload();
   delete m_Library;
+}
+
+void KivoLibrary::destroy() {
+  // Through their parents and factories: the factories' code is still loaded.
+  for (iNode* node : nodesOfLibrary(false)) {
+    if (iNode* parent = node->getParent()) parent->DestroyChild(node);
+  }
+  iPlugin::destroy();
+}
+
+namespace {
+
+// Whether `node`'s class lives in the library opened as `handle`.
+bool madeWithCodeOf(void* handle, const iNode& node) {
+  return platform::isOwnSymbol(handle, const_cast<std::type_info*>(&typeid(node)));
+}
+
+void collectDescendants(iNode& node, std::vector<iNode*>& out) {
+  for (iNode* child : node.getChildren()) {
+    if (child == nullptr) continue;
+    out.push_back(child);
+    collectDescendants(*child, out);
+  }
+}
+
+}  // namespace
+
+std::vector<iNode*> KivoLibrary::nodesOfLibrary(bool withFactories) {
+  std::vector<iNode*> result;
+  if (!m_Library->IsLoaded()) return result;
+  void* handle = m_Library->GetLibHandle();
+  std::vector<iNode*> tree;
+  collectDescendants(*GetRoot(), tree);
+  // A node's creator may be a factory that is gone: creators are compared, never used.
+  std::vector<const iNodeFactory*> factories;
+  for (iNode* node : tree) {
+    if (dynamic_cast<iNodeFactory*>(node) != nullptr && madeWithCodeOf(handle, *node)) {
+      factories.push_back(static_cast<iNodeFactory*>(node));
+    }
+  }
+  for (iNode* node : tree) {
+    if (node == this) continue;
+    const bool factory = dynamic_cast<iNodeFactory*>(node) != nullptr;
+    const bool made = madeWithCodeOf(handle, *node) ||
+                      std::find(factories.begin(), factories.end(), node->getCreator()) !=
+                          factories.end();
+    if (made && (withFactories || !factory)) result.push_back(node);
+  }
+  return result;
 }
 
 bool KivoLibrary::Read(TiXmlElement* element) {
@@ -124,16 +176,36 @@ void KivoLibrary::lookUpEntries() {
 }
 
 bool KivoLibrary::Stop() {
+  const std::vector<iNode*> live = nodesOfLibrary(false);
+  if (!live.empty()) {
+    wxString paths;
+    for (const iNode* node : live) paths += (paths.empty() ? wxS("'") : wxS(", '")) + node->GetFullPath() + wxS("'");
+    const wxString message =
+        wxString::Format(wxS("Library '%s' not stopped: %u nodes made by it are in the tree: %s"),
+                         m_Filename, static_cast<unsigned int>(live.size()), paths);
+    if (KivoBase* base = GetBase()) {
+      base->Error(message);
+      return false;
+    }
+    return KIVO_FAIL(false, LevelError, message);
+  }
+  unload();
+  return true;
+}
+
+void KivoLibrary::unload() {
   Unregister();
   if (m_Library->IsLoaded()) {
     if (m_StopEntry != nullptr) m_StopEntry();
+    // Factories the plug-in left in the tree leave it before their code goes; they
+    // are the plug-in's to free, so they are detached, not deleted.
+    for (iNode* node : nodesOfLibrary(true)) node->destroy();
     if (m_Library->IsLoaded()) m_Library->Unload();
   }
   m_StartEntry = nullptr;
   m_StopEntry = nullptr;
   m_DebugEntry = nullptr;
   m_Plugin = nullptr;
-  return true;
 }
 
 bool KivoLibrary::Register() {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <tinyxml.h>
 
@@ -48,17 +49,24 @@ void keepPermissions(int fd, const std::string& target) {
   if (stat(target.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
 }
 
-// Takes over `fd`; true only when every byte reached the disk.
-bool writeAndSync(const TiXmlDocument& document, int fd) {
+// Takes over `fd`; 0 when every byte reached the disk, else the first error number.
+int writeAndSync(const TiXmlDocument& document, int fd) {
   std::FILE* file = fdopen(fd, "w");
   if (file == nullptr) {
+    const int error = errno;
     close(fd);
-    return false;
+    return error != 0 ? error : EIO;
   }
-  bool written = document.SaveFile(file);
-  written = std::fflush(file) == 0 && written;
-  written = fsync(fileno(file)) == 0 && written;
-  return std::fclose(file) == 0 && written;
+  int error = 0;
+  auto note = [&error](bool ok) {
+    if (!ok && error == 0) error = errno != 0 ? errno : EIO;
+  };
+  errno = 0;
+  note(document.SaveFile(file));
+  note(std::fflush(file) == 0);
+  note(fsync(fileno(file)) == 0);
+  note(std::fclose(file) == 0);
+  return error;
 }
 
 // Best effort: makes the rename itself survive a crash.
@@ -71,14 +79,26 @@ void syncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool saveDocumentSafely(const TiXmlDocument& document, const std::string& path) {
-  if (path.empty()) return false;
+bool saveDocumentSafely(const TiXmlDocument& document, const std::string& path,
+                        std::string& reason) {
+  reason.clear();
+  if (path.empty()) {
+    reason = "the document has no file name";
+    return false;
+  }
   const std::string target = resolvedTarget(path);
   std::string temporary;
+  errno = 0;
   const int fd = createTemporary(target, temporary);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    reason = std::strerror(errno != 0 ? errno : EIO);
+    return false;
+  }
   keepPermissions(fd, target);
-  if (!writeAndSync(document, fd) || std::rename(temporary.c_str(), target.c_str()) != 0) {
+  int error = writeAndSync(document, fd);
+  if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
+    reason = std::strerror(error);
     unlink(temporary.c_str());
     return false;
   }
