@@ -65,7 +65,7 @@ KivoElement::KivoElement(const wxString& element, TiXmlDocument* sourceDocument,
       m_Name(name),
       m_Label(name),
       m_AttributesRead(false),
-      m_Element(element),
+      m_Element(&intern(element)),
       m_Tie(tie) {
   appendClassTag(wxS(".element"));
   setType(type);
@@ -78,12 +78,12 @@ KivoElement::~KivoElement() = default;
 
 bool KivoElement::Save() { return KivoXML::Save(); }
 
-const wxString& KivoElement::getElement() const { return m_Element; }
+const wxString& KivoElement::getElement() const { return *m_Element; }
 const wxString& KivoElement::getType() const { return storedDescriptors().type; }
 const wxString& KivoElement::getBrief() const { return storedDescriptors().brief; }
 const wxString& KivoElement::getDescription() const { return storedDescriptors().description; }
 const wxString& KivoElement::getVersion() const { return storedDescriptors().version; }
-void KivoElement::setElement(const wxString& element) { m_Element = element; }
+void KivoElement::setElement(const wxString& element) { m_Element = &intern(element); }
 void KivoElement::setType(const wxString& type) {
   if (m_Descriptors || !type.empty()) descriptors().type = type;
 }
@@ -253,7 +253,7 @@ const AttributeSet& KivoElement::getAttributeSet() const { return m_Attributes; 
 bool KivoElement::Read(TiXmlElement* element) {
   if (element == nullptr) return false;
   m_Tie = element;
-  m_Element = GetValue(element);
+  m_Element = &intern(GetValue(element));
   for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next()) {
     m_Attributes.set(a->NameTStr(), a->ValueStr());
   }
@@ -262,7 +262,7 @@ bool KivoElement::Read(TiXmlElement* element) {
   if (!m_AttributesRead) {
     KIVO_REPORT(LevelError,
                 wxString::Format(wxS("Element '%s' named '%s' did not call parent's readAttributes"),
-                                 m_Element, Convert::StringToWX(element->Attribute("name"))));
+                                 *m_Element, Convert::StringToWX(element->Attribute("name"))));
     KivoElement::readAttributes();
   }
   return true;
@@ -300,7 +300,7 @@ bool KivoElement::Write(TiXmlElement* element) {
     if (name.empty()) continue;
     if (value.empty()) {
       element->RemoveAttribute(name);
-    } else if (writable(name, value, m_Element)) {
+    } else if (writable(name, value, *m_Element)) {
       element->SetAttribute(name, value);
     }
   }
@@ -312,10 +312,10 @@ bool KivoElement::Write() {
   // tag the element already has, and never create an element without one.
   if (m_Tie == nullptr) {
     TiXmlDocument* document = getSourceDocument();
-    if (document == nullptr || m_Element.empty()) return false;
-    m_Tie = document->LinkEndChild(new TiXmlElement(m_Element.utf8_str()))->ToElement();
+    if (document == nullptr || m_Element->empty()) return false;
+    m_Tie = document->LinkEndChild(new TiXmlElement(m_Element->utf8_str()))->ToElement();
   }
-  if (!m_Element.empty()) SetValue(m_Tie, m_Element);
+  if (!m_Element->empty()) SetValue(m_Tie, *m_Element);
   return Write(m_Tie);
 }
 
@@ -336,7 +336,7 @@ wxString KivoElement::AttrXML() const {
 }
 
 wxString KivoElement::InitXML(const Indent& indent, const wxString& extra) const {
-  wxString text = indent.it(wxString::Format(wxS("<%s %s %s>"), m_Element, extra, AttrXML()), 0);
+  wxString text = indent.it(wxString::Format(wxS("<%s %s %s>"), *m_Element, extra, AttrXML()), 0);
   if (!storedDescriptors().description.empty()) {
     text += indent.it(wxString::Format(wxS("<description>%s</description>"),
                                        storedDescriptors().description),
@@ -346,7 +346,7 @@ wxString KivoElement::InitXML(const Indent& indent, const wxString& extra) const
 }
 
 wxString KivoElement::EndXML(const Indent& indent) const {
-  return indent.it(wxString::Format(wxS("</%s>"), m_Element), 0);
+  return indent.it(wxString::Format(wxS("</%s>"), *m_Element), 0);
 }
 
 }  // namespace KivoUnit

@@ -45,6 +45,8 @@ KivoXML::KivoXML(TiXmlDocument* sourceDocument)
 
 void KivoXML::appendClassTag(const wxString& marker) { m_ClassTag = &internedTag(*m_ClassTag + marker); }
 
+const wxString& KivoXML::intern(const wxString& text) { return internedTag(text); }
+
 KivoXML::~KivoXML() {
   delete m_Document;
   for (TiXmlDocument* retired : m_RetiredDocuments) delete retired;

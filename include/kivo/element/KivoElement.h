@@ -143,7 +143,7 @@ class KIVO_API KivoElement : public KivoXML {
   wxString m_Label;
   bool m_AttributesRead;
   AttributeSet m_Attributes;
-  wxString m_Element;
+  const wxString* m_Element;  // interned: a handful of names among all nodes
   // Type, brief, description and version: most nodes have none, so they are
   // kept apart and made on the first one set.
   struct Descriptors {

@@ -81,6 +81,9 @@ class KIVO_API KivoXML {
  protected:
   // Class tags repeat for every object of a class: each text is held once.
   void appendClassTag(const wxString& marker);
+  // The one copy of a text that many objects hold (class tags, element names);
+  // never released.
+  static const wxString& intern(const wxString& text);
   // `node` printed by TinyXML with `indentUnit` per level and "\n" line breaks.
   static wxString PrintXML(const TiXmlNode& node, const wxString& indentUnit);
   // Moves the own document out of Load's reach but keeps it until destruction:
