@@ -3,6 +3,7 @@
 #include <wx/dynlib.h>
 
 #include "kivo/app/Application.h"
+#include "kivo/base/KivoBase.h"
 #include "kivo/convert/Convert.h"
 #include "kivo/node/iNode.h"
 #include "platform/LibrarySearch.h"
@@ -33,7 +34,13 @@ bool PluginTrust::load(wxDynamicLibrary& library, const wxString& name, wxString
 
 bool PluginTrust::codeAllowed(iNode& node, const wxString& format, const wxString& what) {
   if (Application::getApp().getRunConfigurationCode()) return true;
-  node.Warning(wxString::Format(format, what) + wxS(": the host runs no plug-in code"));
+  const wxString message = wxString::Format(format, what) + wxS(": the host runs no plug-in code");
+  // A library is read before it is attached: the base, when there is one, still hears of it.
+  if (KivoBase* base = node.GetBase()) {
+    base->Warning(message);
+  } else {
+    node.Warning(message);
+  }
   return false;
 }
 
