@@ -53,6 +53,8 @@ bool parseArguments(int argc, const char* const* argv, Arguments& out, std::stri
       out.version = true;
     } else if (argument == "--quiet" || argument == "-q") {
       out.quiet = true;
+    } else if (argument == "--plugins" || argument == "--no-plugins") {
+      out.plugins = argument == "--plugins";
     } else if (isOption(argument, "--log-level")) {
       if (!takeValue(argument, "--log-level", argc, argv, i, value) ||
           !parseLogLevel(value, out.logLevel)) {

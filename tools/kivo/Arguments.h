@@ -1,5 +1,6 @@
 #pragma once
 // The command line: global options anywhere, then a subcommand and its operands.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@ struct Arguments {
   int logLevel = 0;                   // the application record's 0-4
   std::string addonsFolder;           // empty: the configuration's "addons" folder
   bool quiet = false;                 // no log lines on standard error
+  std::optional<bool> plugins;        // --plugins / --no-plugins; unset: the command's default
   bool help = false;
   bool version = false;
 };

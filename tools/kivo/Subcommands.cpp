@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "CodePolicy.h"
 #include "NodeCommands.h"
 #include "NodePaths.h"
 #include "Shell.h"
@@ -71,12 +72,14 @@ const Subcommand* findSubcommand(const std::string& name) {
 }
 
 const char* globalOptionsHelp() {
-  return "Options:\n"
-         "  --log-level N  log messages shown on standard error: 0 errors (default),\n"
-         "                 1 adds warnings, 2 adds messages, 3 everything, 4 none\n"
-         "  --addons DIR   the add-ons folder (default: addons beside FILE)\n"
-         "  -q, --quiet    show no log messages\n"
-         "  -h, --help     show help and exit\n";
+  static const std::string help =
+      "Options:\n"
+      "  --log-level N  log messages shown on standard error: 0 errors (default),\n"
+      "                 1 adds warnings, 2 adds messages, 3 everything, 4 none\n"
+      "  --addons DIR   the add-ons folder (default: addons beside FILE)\n"
+      "  -q, --quiet    show no log messages\n" +
+      std::string(configurationCodeHelp()) + "  -h, --help     show help and exit\n";
+  return help.c_str();
 }
 
 void printOverview() {
