@@ -9,11 +9,4 @@ bool runsConfigurationCode(const std::string& command, std::optional<bool> reque
   return !onlyLooks;
 }
 
-const char* configurationCodeHelp() {
-  return "  --plugins      load the plug-in libraries and run the scripts FILE names;\n"
-         "                 the default of exec, set and shell\n"
-         "  --no-plugins   run none of FILE's code, only read it; the default of tree,\n"
-         "                 state, info and get, so a look at a file runs nothing\n";
-}
-
 }  // namespace KivoHost

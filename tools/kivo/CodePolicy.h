@@ -12,7 +12,4 @@ namespace KivoHost {
 // `requested` is what the command line asked for, if anything.
 bool runsConfigurationCode(const std::string& command, std::optional<bool> requested);
 
-// The help lines of --plugins and --no-plugins.
-const char* configurationCodeHelp();
-
 }  // namespace KivoHost

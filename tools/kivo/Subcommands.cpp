@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "CodePolicy.h"
 #include "NodeCommands.h"
 #include "NodePaths.h"
 #include "Shell.h"
@@ -72,14 +71,16 @@ const Subcommand* findSubcommand(const std::string& name) {
 }
 
 const char* globalOptionsHelp() {
-  static const std::string help =
-      "Options:\n"
-      "  --log-level N  log messages shown on standard error: 0 errors (default),\n"
-      "                 1 adds warnings, 2 adds messages, 3 everything, 4 none\n"
-      "  --addons DIR   the add-ons folder (default: addons beside FILE)\n"
-      "  -q, --quiet    show no log messages\n" +
-      std::string(configurationCodeHelp()) + "  -h, --help     show help and exit\n";
-  return help.c_str();
+  return "Options:\n"
+         "  --log-level N  log messages shown on standard error: 0 errors (default),\n"
+         "                 1 adds warnings, 2 adds messages, 3 everything, 4 none\n"
+         "  --addons DIR   the add-ons folder (default: addons beside FILE)\n"
+         "  -q, --quiet    show no log messages\n"
+         "  --plugins      load the plug-in libraries and run the scripts FILE names;\n"
+         "                 the default of exec, set and shell\n"
+         "  --no-plugins   run none of FILE's code, only read it; the default of tree,\n"
+         "                 state, info and get, so a look at a file runs nothing\n"
+         "  -h, --help     show help and exit\n";
 }
 
 void printOverview() {
