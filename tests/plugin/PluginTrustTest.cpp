@@ -71,7 +71,7 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
   const std::string sticky = folder("sticky", 01777);
   struct Case {
     std::string file;     // as configured
-    std::string refusal;  // "" when it loads
+    std::string refusal;  // "" when it loads, "-" when there is nothing to load
   };
   std::vector<Case> cases = {
       {plugin("good/libplain.so", 0755), ""},
@@ -84,9 +84,8 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
       {link("good/libtowritable.so", "libother.so"), "'" + good + "/libother.so' is writable by others"},
       {link("good/libintoopen.so", "../open/libplain.so"), "'" + open + "' is writable by others"},
       {link("open/libback.so", "../good/libplain.so"), "'" + open + "' is writable by others"},
-      {link("good/libdangling.so", "../sticky/libnothing.so"), ""},
+      {link("good/libdangling.so", "../sticky/libnothing.so"), "-"},
   };
-  cases.back().refusal = "-";  // nothing there: the ordinary load failure, no refusal
   if (geteuid() == 0) {  // only root can make files that belong to someone else
     const std::string theirs = plugin("good/libtheirs.so", 0755);
     const std::string theirFolder = folder("theirs", 0755);
@@ -96,9 +95,10 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
     const std::string owned = " is owned by user 65534, neither this process's user nor root";
     cases.push_back({theirs, "'" + theirs + "'" + owned});
     cases.push_back({theirFolder + "/libplain.so", "'" + theirFolder + "'" + owned});
-    cases.push_back({link("sticky/libtheirlink.so", "../good/libplain.so"), ""});
-    EXPECT_EQ(lchown(cases.back().file.c_str(), kNobody, kNobody), 0);
-    cases.back().refusal = "'" + cases.back().file + "'" + owned;
+    // A link someone else owns in a sticky folder is theirs to replace.
+    const std::string theirLink = link("sticky/libtheirlink.so", "../good/libplain.so");
+    EXPECT_EQ(lchown(theirLink.c_str(), kNobody, kNobody), 0);
+    cases.push_back({theirLink, "'" + theirLink + "'" + owned});
   }
   std::string children;
   for (size_t i = 0; i < cases.size(); ++i) children += library("lib" + std::to_string(i), cases[i].file);
