@@ -14,7 +14,8 @@ namespace {
 std::string loaderLibraryPath() {
   if (getauxval(AT_SECURE) != 0) return std::string();
   std::ifstream in("/proc/self/environ", std::ios::binary);
-  const std::string environment((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string environment((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
   const std::string key = "LD_LIBRARY_PATH=";
   size_t from = 0;
   while (from < environment.size()) {

@@ -116,7 +116,8 @@ PathTrust examineTrust(const std::string& path) {
     }
     if (S_ISLNK(info.st_mode)) {
       // A link's own mode means nothing; its owner may remove it from a sticky folder.
-      if (std::string problem = ownerProblem(next, info); !problem.empty()) return untrusted(problem);
+      if (std::string problem = ownerProblem(next, info); !problem.empty())
+        return untrusted(problem);
       std::string target;
       if (++links > kMaxLinks || !readLink(next, target) || target.empty()) {
         return untrusted(quoted(next) + " is a link that cannot be followed");

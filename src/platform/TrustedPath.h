@@ -8,7 +8,8 @@ namespace KivoUnit::platform {
 struct PathTrust {
   enum Verdict { Trusted, Missing, Untrusted };
   Verdict verdict = Untrusted;
-  std::string reason;  // for Untrusted: the offending path and why, e.g. "'/opt/x' is writable by others"
+  std::string
+      reason;  // for Untrusted: the offending path and why, e.g. "'/opt/x' is writable by others"
 };
 
 // Whether nobody but this process's user and root could have put or changed the

@@ -1,7 +1,6 @@
 // A look at a configuration (tree, state, info, get) runs none of its plug-ins
 // unless asked with --plugins; exec, set and shell run them unless --no-plugins.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -19,8 +18,9 @@ const char* const kLoadedMarks[] = {"Greetings [factory]", "<library loaded=\"tr
 class PluginOptionTest : public ::testing::Test {
  protected:
   std::string config() const {
-    return dir.write("config.xml", std::string("<kivo name=\"kivo\">\n  <library name=\"example\" filename=\"") +
-                                       KIVO_EXAMPLE_PLUGIN + "\"/>\n</kivo>\n");
+    return dir.write("config.xml",
+                     std::string("<kivo name=\"kivo\">\n  <library name=\"example\" filename=\"") +
+                         KIVO_EXAMPLE_PLUGIN + "\"/>\n</kivo>\n");
   }
   KivoTest::TempDir dir;
 };
@@ -49,10 +49,12 @@ TEST_F(PluginOptionTest, LooksRunNoPluginCodeUnlessAskedAndActionsRunIt) {
     if (arguments[0] != "exec") {
       EXPECT_EQ(run.status, 0) << shown << run.err;
       bool marked = false;
-      for (const char* mark : kLoadedMarks) marked = marked || run.out.find(mark) != std::string::npos;
+      for (const char* mark : kLoadedMarks)
+        marked = marked || run.out.find(mark) != std::string::npos;
       EXPECT_EQ(marked, c.loaded) << shown << run.out;
     }
-    const std::string skipped = "Did not load library '" KIVO_EXAMPLE_PLUGIN "': the host runs no plug-in code";
+    const std::string skipped =
+        "Did not load library '" KIVO_EXAMPLE_PLUGIN "': the host runs no plug-in code";
     EXPECT_EQ(KivoTest::countLines(run.err, skipped) > 0, !c.loaded) << shown << run.err;
   }
   // The library element is still there for a look at it.
@@ -63,13 +65,15 @@ TEST_F(PluginOptionTest, LooksRunNoPluginCodeUnlessAskedAndActionsRunIt) {
 
 TEST_F(PluginOptionTest, HelpStatesTheDefaults) {
   const KivoTest::ProgramRun run = runKivo({"tree", "--help"});
-  EXPECT_NE(run.out.find("--no-plugins   run none of FILE's code, only read it; the default of tree,\n"
-                         "                 state, info and get"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("--no-plugins   run none of FILE's code, only read it; the default of tree,\n"
+                   "                 state, info and get"),
+      std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("--plugins      load the plug-in libraries and run the scripts FILE names;\n"
-                         "                 the default of exec, set and shell"),
-            std::string::npos);
+  EXPECT_NE(
+      run.out.find("--plugins      load the plug-in libraries and run the scripts FILE names;\n"
+                   "                 the default of exec, set and shell"),
+      std::string::npos);
 }
 
 // A bare library name is looked up where the loader would find it, in its own
@@ -79,8 +83,9 @@ TEST_F(PluginOptionTest, BareNameFoundInAFolderOthersCanWriteIsRefused) {
   std::filesystem::create_directories(open);
   chmod(open.c_str(), 0777);
   std::filesystem::copy_file(KIVO_EXAMPLE_PLUGIN, open + "/libplanted.so");
-  const std::string file =
-      dir.write("bare.xml", "<kivo name=\"kivo\"><library name=\"planted\" filename=\"libplanted.so\"/></kivo>\n");
+  const std::string file = dir.write(
+      "bare.xml",
+      "<kivo name=\"kivo\"><library name=\"planted\" filename=\"libplanted.so\"/></kivo>\n");
   setenv("LD_LIBRARY_PATH", open.c_str(), 1);
   const KivoTest::ProgramRun run = runKivo({"tree", "--plugins", file});
   unsetenv("LD_LIBRARY_PATH");
@@ -112,14 +117,18 @@ TEST(PluginOptionReadme, TreeOfThePluginExampleLoadsItOnlyWithPlugins) {
   EXPECT_EQ(plugins.status, 0) << plugins.err;
   EXPECT_EQ(look.status, 0) << look.err;
   EXPECT_NE(look.out.find("example [library] autostart=true filename=build/plugins/kivo_example"),
-            std::string::npos) << look.out;
+            std::string::npos)
+      << look.out;
   EXPECT_EQ(look.out.find("Greetings"), std::string::npos);
   // The example names the default build's plug-in; other builds may not have one there.
   std::error_code missing;
   const bool defaultBuild = std::filesystem::equivalent(
-      std::filesystem::path(KIVO_SOURCE_DIR) / "build/plugins/libkivo_example.so", KIVO_EXAMPLE_PLUGIN, missing);
-  EXPECT_EQ(plugins.out.find("Greetings [factory] registered_elements=greeting") != std::string::npos,
-            defaultBuild) << plugins.out;
+      std::filesystem::path(KIVO_SOURCE_DIR) / "build/plugins/libkivo_example.so",
+      KIVO_EXAMPLE_PLUGIN, missing);
+  EXPECT_EQ(
+      plugins.out.find("Greetings [factory] registered_elements=greeting") != std::string::npos,
+      defaultBuild)
+      << plugins.out;
 }
 
 }  // namespace

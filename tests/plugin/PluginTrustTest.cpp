@@ -1,7 +1,6 @@
 // Plug-in libraries that someone else could have replaced are refused; a host may
 // opt out of the check, or run no plug-in code at all.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,7 +34,8 @@ class PluginTrustTest : public ::testing::Test {
     chmod(path.c_str(), mode);  // exactly this mode, whatever the umask
     return path;
   }
-  std::string plugin(const std::string& name, mode_t mode, const char* source = KIVO_NOSTART_PLUGIN) {
+  std::string plugin(const std::string& name, mode_t mode,
+                     const char* source = KIVO_NOSTART_PLUGIN) {
     const std::string path = dir.file(name);
     fs::copy_file(source, path, fs::copy_options::overwrite_existing);
     chmod(path.c_str(), mode);
@@ -47,7 +47,8 @@ class PluginTrustTest : public ::testing::Test {
     return path;
   }
   bool bootWith(const std::string& children) {
-    const std::string config = dir.write("config.xml", "<kivo name='kivo'>" + children + "<node name='after'/></kivo>");
+    const std::string config =
+        dir.write("config.xml", "<kivo name='kivo'>" + children + "<node name='after'/></kivo>");
     return loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), wx(config));
   }
   static std::string library(const std::string& name, const std::string& file) {
@@ -55,7 +56,8 @@ class PluginTrustTest : public ::testing::Test {
   }
   size_t refusals() const {
     size_t count = 0;
-    for (const wxString& text : log.texts()) count += text.StartsWith(wxS("Refused to load library"));
+    for (const wxString& text : log.texts())
+      count += text.StartsWith(wxS("Refused to load library"));
     return count;
   }
 
@@ -81,7 +83,8 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
       {plugin("good/libother.so", 0757), "'" + good + "/libother.so' is writable by others"},
       {plugin("open/libplain.so", 0755), "'" + open + "' is writable by others"},
       {plugin("team/libplain.so", 0755), "'" + team + "' is writable by its group"},
-      {link("good/libtowritable.so", "libother.so"), "'" + good + "/libother.so' is writable by others"},
+      {link("good/libtowritable.so", "libother.so"),
+       "'" + good + "/libother.so' is writable by others"},
       {link("good/libintoopen.so", "../open/libplain.so"), "'" + open + "' is writable by others"},
       {link("open/libback.so", "../good/libplain.so"), "'" + open + "' is writable by others"},
       {link("good/libdangling.so", "../sticky/libnothing.so"), "-"},
@@ -101,7 +104,8 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
     cases.push_back({theirLink, "'" + theirLink + "'" + owned});
   }
   std::string children;
-  for (size_t i = 0; i < cases.size(); ++i) children += library("lib" + std::to_string(i), cases[i].file);
+  for (size_t i = 0; i < cases.size(); ++i)
+    children += library("lib" + std::to_string(i), cases[i].file);
   ASSERT_TRUE(bootWith(children));
 
   size_t refused = 0;
@@ -114,12 +118,14 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
       EXPECT_TRUE(node->isStarted()) << c.file;
     } else if (c.refusal == "-") {
       EXPECT_EQ(node, nullptr) << c.file;
-      EXPECT_TRUE(log.contains(wx("Could not load dynamic library '" + c.file + "' @ '") + wxGetCwd() + wxS("'"), 5));
+      EXPECT_TRUE(log.contains(
+          wx("Could not load dynamic library '" + c.file + "' @ '") + wxGetCwd() + wxS("'"), 5));
     } else {
       ++refused;
       EXPECT_EQ(node, nullptr) << c.file;  // a library that fails while it is read is dropped
       EXPECT_TRUE(log.contains(message, 5)) << message;
-      EXPECT_FALSE(log.contains(wx("Could not load dynamic library '" + c.file + "' @ '") + wxGetCwd() + wxS("'")));
+      EXPECT_FALSE(log.contains(wx("Could not load dynamic library '" + c.file + "' @ '") +
+                                wxGetCwd() + wxS("'")));
     }
   }
   EXPECT_EQ(refusals(), refused);
@@ -142,8 +148,11 @@ TEST_F(PluginTrustTest, AddonsFolderOthersCouldWriteStartsNoAddon) {
   plugin("addons/libgood.so", 0755, KIVO_EXAMPLE_PLUGIN);
   Application::getApp().setAddonsFolder(wx(addons));
   ASSERT_TRUE(bootWith("<addons name='addons'/>"));
-  EXPECT_TRUE(log.contains(wx("Refused to load library '" + addons + "/libgood.so': '" + addons + "' is writable by others"), 5));
-  EXPECT_TRUE(log.contains(wx("Addon could not be started 'libgood.so' @ '/kivo/lib/libgood.so'"), 5));
+  EXPECT_TRUE(log.contains(wx("Refused to load library '" + addons + "/libgood.so': '" + addons +
+                              "' is writable by others"),
+                           5));
+  EXPECT_TRUE(
+      log.contains(wx("Addon could not be started 'libgood.so' @ '/kivo/lib/libgood.so'"), 5));
   KivoLibrary* node = libraryAt(wxS("/kivo/lib/libgood.so"));
   ASSERT_NE(node, nullptr);
   EXPECT_FALSE(node->isStarted());
@@ -162,9 +171,11 @@ TEST_F(PluginTrustTest, HostThatRunsNoConfigurationCodeLoadsNothing) {
   ASSERT_NE(node, nullptr);
   EXPECT_FALSE(node->isStarted());
   EXPECT_EQ(node->getFilename(), wxS(KIVO_EXAMPLE_PLUGIN));
-  const wxString skipped = wxS("Did not load library '" KIVO_EXAMPLE_PLUGIN "': the host runs no plug-in code");
+  const wxString skipped =
+      wxS("Did not load library '" KIVO_EXAMPLE_PLUGIN "': the host runs no plug-in code");
   EXPECT_TRUE(log.contains(skipped, 4));
-  EXPECT_TRUE(log.contains(wx("Did not scan addons folder '" + addons + "': the host runs no plug-in code"), 4));
+  EXPECT_TRUE(log.contains(
+      wx("Did not scan addons folder '" + addons + "': the host runs no plug-in code"), 4));
   EXPECT_EQ(KivoBase::GetInstance()->Search(wxS("/kivo/lib/libgood.so")), nullptr);
   EXPECT_EQ(KivoBase::GetInstance()->Search(wxS("/kivo/current/factories/Greetings")), nullptr);
   // Asked to start, it still refuses.

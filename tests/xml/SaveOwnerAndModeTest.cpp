@@ -1,13 +1,12 @@
 // A save keeps who may read the file: the temporary file is never readable by
 // more people than the original, and the saved file keeps its owner, group and mode.
-#include <gtest/gtest.h>
-#include <tinyxml.h>
-
 #include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <grp.h>
+#include <tinyxml.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -130,7 +129,8 @@ TEST(SaveOwnerAndMode, TemporaryFileIsNeverReadableByMoreThanTheOriginal) {
       TemporaryFileWatcher watcher(dir.path(), "private.xml");
       ASSERT_TRUE(watcher.running());
       for (int save = 0; save < 5; ++save) {
-        KivoXML::SetAttr(doc.getDocument()->RootElement(), wxS("save"), wxString::Format(wxS("%i"), save));
+        KivoXML::SetAttr(doc.getDocument()->RootElement(), wxS("save"),
+                         wxString::Format(wxS("%i"), save));
         ASSERT_TRUE(doc.Save());
         EXPECT_EQ(modeOf(file), original);
       }
@@ -151,7 +151,8 @@ TEST(SaveOwnerAndMode, SaveAsRootKeepsAnotherUsersOwnerAndGroup) {
     gid_t group;
     mode_t mode;
   };
-  for (const Case c : {Case{kNobody, kNobody, 0640}, Case{kNobody, 0, 0600}, Case{0, kNobody, 0460}}) {
+  for (const Case c :
+       {Case{kNobody, kNobody, 0640}, Case{kNobody, 0, 0600}, Case{0, kNobody, 0460}}) {
     SCOPED_TRACE(c.mode);
     KivoTest::TempDir dir;
     ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
@@ -171,7 +172,8 @@ TEST(SaveOwnerAndMode, SaveAsRootKeepsAnotherUsersOwnerAndGroup) {
     // The owner, in a process of its own, can still read what was saved.
     const pid_t child = fork();
     if (child == 0) {
-      const bool dropped = setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+      const bool dropped =
+          setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
       const int fd = dropped ? open(file.c_str(), O_RDONLY) : -1;
       _exit(fd >= 0 ? 0 : 1);
     }
