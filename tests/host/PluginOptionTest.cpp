@@ -120,14 +120,12 @@ TEST(PluginOptionReadme, TreeOfThePluginExampleLoadsItOnlyWithPlugins) {
             std::string::npos)
       << look.out;
   EXPECT_EQ(look.out.find("Greetings"), std::string::npos);
-  // The example names the default build's plug-in; other builds may not have one there.
-  std::error_code missing;
-  const bool defaultBuild = std::filesystem::equivalent(
-      std::filesystem::path(KIVO_SOURCE_DIR) / "build/plugins/libkivo_example.so",
-      KIVO_EXAMPLE_PLUGIN, missing);
+  // The example names the default build's plug-in, which another build may lack.
+  const bool built = std::filesystem::exists(std::filesystem::path(KIVO_SOURCE_DIR) /
+                                             "build/plugins/libkivo_example.so");
   EXPECT_EQ(
       plugins.out.find("Greetings [factory] registered_elements=greeting") != std::string::npos,
-      defaultBuild)
+      built)
       << plugins.out;
 }
 
