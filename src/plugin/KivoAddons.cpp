@@ -10,6 +10,7 @@
 #include "kivo/app/Application.h"
 #include "kivo/base/KivoBase.h"
 #include "kivo/plugin/KivoLibrary.h"
+#include "plugin/PluginTrust.h"
 
 namespace KivoUnit {
 namespace {
@@ -33,6 +34,9 @@ bool KivoAddons::Init() {
   m_AddonsFolder = Application::getApp().getAddonsFolder();
   if (m_AddonsFolder.empty()) {
     base->Error(wxS("No addons folder defined"));
+    return true;
+  }
+  if (!PluginTrust::codeAllowed(*this, wxS("Did not scan addons folder '%s'"), m_AddonsFolder)) {
     return true;
   }
   wxFileName folder = wxFileName::DirName(m_AddonsFolder);

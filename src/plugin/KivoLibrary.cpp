@@ -15,6 +15,7 @@
 #include "kivo/plugin/KivoInit.h"
 #include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
+#include "plugin/PluginTrust.h"
 
 namespace KivoUnit {
 namespace {
@@ -100,7 +101,10 @@ bool KivoLibrary::Read(TiXmlElement* element) {
   if (KivoBase* base = GetBase()) {
     base->Debug(wxString::Format(wxS("Added library '%s'"), m_Filename));
   }
-  return m_AutoStart && !m_Filename.empty() ? Start() : true;
+  if (!m_AutoStart || m_Filename.empty()) return true;
+  // Left unloaded, not dropped, so a look at the configuration still shows it.
+  return PluginTrust::codeAllowed(*this, wxS("Did not load library '%s'"), m_Filename) ? Start()
+                                                                                       : true;
 }
 
 bool KivoLibrary::Write() {
@@ -139,13 +143,19 @@ bool KivoLibrary::Start() {
 // By the name as configured first, then by the platform's file name formed from it.
 bool KivoLibrary::load() {
   KivoBase* base = GetBase();
+  if (!PluginTrust::codeAllowed(*this, wxS("Did not load library '%s'"), m_Filename)) return false;
   const wxLogNull quiet;  // the failures are reported below, once
-  if (!m_Library->Load(m_Filename, wxDL_NOW)) {
+  wxString refusal;
+  if (!PluginTrust::load(*m_Library, m_Filename, refusal) && refusal.empty()) {
     const wxString formed = platform::libraryFileName(m_Filename);
-    if (!m_Library->Load(formed, wxDL_NOW) && base != nullptr) {
+    if (!PluginTrust::load(*m_Library, formed, refusal) && refusal.empty() && base != nullptr) {
       base->Error(
           wxString::Format(wxS("Could not load library '%s' (nor '%s')"), m_Filename, formed));
     }
+  }
+  if (!refusal.empty()) {
+    if (base != nullptr) base->Error(refusal);
+    return false;
   }
   if (!m_Library->IsLoaded()) {
     if (base != nullptr) {

@@ -32,21 +32,37 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-// A new file beside `target`. Created with the ordinary mode so the umask applies to
-// files that did not exist before.
-int createTemporary(const std::string& target, std::string& name) {
+// A new file beside `target`, opened for writing whatever `mode` allows.
+int createTemporary(const std::string& target, mode_t mode, std::string& name) {
   static std::atomic<unsigned int> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-void keepPermissions(int fd, const std::string& target) {
-  struct stat info {};
-  if (stat(target.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
+// The mode the temporary file is born with. Replacing a file, it starts with no
+// more than the original's owner bits, so nobody else can open it before it has
+// the original's owner and mode. A new file gets the ordinary mode, less the umask.
+mode_t creationMode(const struct stat* original) {
+  return original != nullptr ? (original->st_mode & (S_IRUSR | S_IWUSR)) : 0666;
+}
+
+// Gives the temporary file the original's owner, group and permission bits. The
+// owner goes first: a change of owner clears the set-user-ID and set-group-ID
+// bits. A process that may not give the file away keeps at least the group when
+// it belongs to it; bits for an owner or a group the file no longer has are
+// dropped rather than granted to someone else.
+void takeOverOwnerAndMode(int fd, const struct stat& original) {
+  mode_t mode = original.st_mode & 07777;
+  if (fchown(fd, original.st_uid, original.st_gid) != 0) {
+    struct stat now {};
+    if (fstat(fd, &now) == 0 && now.st_uid != original.st_uid) mode &= ~S_ISUID;
+    if (fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) mode &= ~(S_IRWXG | S_ISGID);
+  }
+  fchmod(fd, mode);
 }
 
 // Takes over `fd`; 0 when every byte reached the disk, else the first error number.
@@ -87,14 +103,16 @@ bool saveDocumentSafely(const TiXmlDocument& document, const std::string& path,
     return false;
   }
   const std::string target = resolvedTarget(path);
+  struct stat original {};
+  const bool replacing = stat(target.c_str(), &original) == 0;
   std::string temporary;
   errno = 0;
-  const int fd = createTemporary(target, temporary);
+  const int fd = createTemporary(target, creationMode(replacing ? &original : nullptr), temporary);
   if (fd < 0) {
     reason = std::strerror(errno != 0 ? errno : EIO);
     return false;
   }
-  keepPermissions(fd, target);
+  if (replacing) takeOverOwnerAndMode(fd, original);
   int error = writeAndSync(document, fd);
   if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {

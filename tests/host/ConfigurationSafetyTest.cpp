@@ -182,7 +182,7 @@ TEST(ConfigurationSafety, ChangesReachExactlyTheirFilesAndSurviveARebootFromElse
       {"parts/nested.xml", kDeclaration + "<node name=\"deep\" level=\"3\" mode=\"on\" />\n"}};
   for (const auto& [name, content] : files) top.write("conf/" + name, content);
   const auto untouched = filesBelow(conf);
-  const ProgramRun first = runKivoIn(conf, {"tree", "main.xml"});
+  const ProgramRun first = runKivoIn(conf, {"tree", "--plugins", "main.xml"});
   ASSERT_EQ(first.status, 0) << first.err;
 
   // Through the library, in this process: one attribute in each document.
@@ -232,7 +232,7 @@ TEST(ConfigurationSafety, ChangesReachExactlyTheirFilesAndSurviveARebootFromElse
   EXPECT_EQ(filesBelow(conf), expected) << "exactly the changed values, in their own files";
   EXPECT_TRUE(fs::is_empty(top.file("other")));
 
-  const ProgramRun again = runKivoIn(top.file("other"), {"tree", "../conf/main.xml"});
+  const ProgramRun again = runKivoIn(top.file("other"), {"tree", "--plugins", "../conf/main.xml"});
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(withoutStamps(again.out), tree);
   for (const char* part : {"own [node] size=2", "deep [node] level=4 mode=off", "libaddon.so [library]",

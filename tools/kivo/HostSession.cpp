@@ -74,6 +74,7 @@ void fillApplicationRecord(const fs::path& configuration, const SessionSettings&
       settings.addonsFolder.empty() ? folder / "addons" : fs::absolute(settings.addonsFolder);
   app.setAddonsFolder(fromUtf8(addons.lexically_normal().string()));
   app.setLogLevel(static_cast<KivoUnit::AppLogLevel>(settings.logLevel));
+  app.setRunConfigurationCode(settings.runConfigurationCode);
 }
 
 // "<folder>/kivo" for the libkivo this program is linked with; the boot loader adds
