@@ -1,62 +1,30 @@
-// Booting a generated configuration of about 100,000 nodes (10 levels of varied
-// width) against TinyXML's own parse of the same file, shutting the tree down,
-// and writing and saving it back.
+// Booting generated configurations against TinyXML's own parse of the same file,
+// shutting the tree down, and writing and saving it back. Files (the argument):
+// 0 about 100,000 nodes in 10 levels of varied width, 1 shaped like a MIME type
+// database (40,000 elements, many same-named siblings, 3 to 6 attributes each),
+// 2 one node with 100,000 children.
 #include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include <unistd.h>
 
 #include <tinyxml.h>
 
+#include "BenchFiles.h"
 #include "kivo/app/Application.h"
 #include "kivo/base/KivoBase.h"
 
 using namespace KivoUnit;
+using KivoBench::benchFile;
+using KivoBench::Shape;
 
 namespace {
 
-constexpr int kWidths[] = {6, 4, 3, 3, 3, 3, 3, 3, 2, 1};  // 96,222 nodes below the root
-constexpr int kLevels = sizeof(kWidths) / sizeof(kWidths[0]);
-
-void writeLevel(std::ofstream& out, int level, int& counter) {
-  if (level == kLevels) return;
-  for (int i = 0; i < kWidths[level]; ++i) {
-    const int id = counter++;
-    out << "<node name='n" << id << "' value='" << id * 7 << "'";
-    if (level + 1 == kLevels) {
-      out << "/>";
-      continue;
-    }
-    out << ">";
-    writeLevel(out, level + 1, counter);
-    out << "</node>";
-  }
+const KivoBench::BenchFile& fileOf(const benchmark::State& state) {
+  return benchFile(static_cast<Shape>(state.range(0)));
 }
 
-// Made once per process, removed at exit.
-const std::string& configuration() {
-  static const std::string path = [] {
-    const std::string file =
-        (std::filesystem::temp_directory_path() / ("kivo-bench-" + std::to_string(getpid()) + ".xml")).string();
-    std::ofstream out(file);
-    out << "<kivo name='kivo'>";
-    int counter = 0;
-    writeLevel(out, 0, counter);
-    out << "</kivo>\n";
-    std::atexit([] { std::filesystem::remove(configuration()); });
-    return file;
-  }();
-  return path;
-}
-
-KivoBase* boot() {
+KivoBase* boot(const std::string& file) {
   auto* base = new KivoBase();
   KivoBase::s_Instance = base;
-  if (!base->Boot(wxString::FromUTF8(configuration().c_str()))) std::abort();
+  if (!base->Boot(wxString::FromUTF8(file.c_str()))) std::abort();
   return base;
 }
 
@@ -67,47 +35,51 @@ void stop(KivoBase* base) {
 }
 
 void BM_Floor_TinyXmlParse(benchmark::State& state) {
+  const auto& file = fileOf(state);
   for (auto _ : state) {
     TiXmlDocument document;
-    benchmark::DoNotOptimize(document.LoadFile(configuration().c_str()));
+    benchmark::DoNotOptimize(document.LoadFile(file.path.c_str()));
   }
-  state.SetItemsProcessed(state.iterations() * 96222);
+  state.SetItemsProcessed(state.iterations() * file.elements);
 }
-BENCHMARK(BM_Floor_TinyXmlParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Floor_TinyXmlParse)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_Boot(benchmark::State& state) {
   Application::getApp().setLogLevel(AppLogErrors);
+  const auto& file = fileOf(state);
   for (auto _ : state) {
-    KivoBase* base = boot();
+    KivoBase* base = boot(file.path);
     state.PauseTiming();
     stop(base);
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * 96222);
+  state.SetItemsProcessed(state.iterations() * file.elements);
 }
-BENCHMARK(BM_Boot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Boot)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_Shutdown(benchmark::State& state) {
   Application::getApp().setLogLevel(AppLogErrors);
+  const auto& file = fileOf(state);
   for (auto _ : state) {
     state.PauseTiming();
-    KivoBase* base = boot();
+    KivoBase* base = boot(file.path);
     state.ResumeTiming();
     stop(base);
   }
-  state.SetItemsProcessed(state.iterations() * 96222);
+  state.SetItemsProcessed(state.iterations() * file.elements);
 }
-BENCHMARK(BM_Shutdown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Shutdown)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_WriteAndSave(benchmark::State& state) {
   Application::getApp().setLogLevel(AppLogErrors);
-  KivoBase* base = boot();
+  const auto& file = fileOf(state);
+  KivoBase* base = boot(file.path);
   for (auto _ : state) {
     if (!base->Write() || !base->Save()) std::abort();
   }
   stop(base);
-  state.SetItemsProcessed(state.iterations() * 96222);
+  state.SetItemsProcessed(state.iterations() * file.elements);
 }
-BENCHMARK(BM_WriteAndSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAndSave)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Tree operations on generated trees: Search of a depth-8 path in a tree of
-// 100,000 nodes and among 10,000 siblings, append of 10,000 children to one node,
+// 100,000 nodes and for the last of 10,000 siblings (floor: the last of 10),
+// append and CreateChild of 1,000 / 10,000 / 100,000 children to one node,
 // GetFullPath at depth 8. The floor for search is a plain hash lookup of the path.
 #include <benchmark/benchmark.h>
 
@@ -94,32 +95,45 @@ void BM_Floor_HashLookupDepth8In100k(benchmark::State& state) {
 }
 BENCHMARK(BM_Floor_HashLookupDepth8In100k);
 
-void BM_SearchAmong10kSiblings(benchmark::State& state) {
+// range(0): the number of siblings; the path names the last of them.
+void BM_SearchLastSibling(benchmark::State& state) {
   World world;
   iNode* parent = world.add(world.base, wxS("wide"));
-  for (int i = 0; i < 10000; ++i) world.add(parent, wxString::Format(wxS("child%i"), i));
-  const wxString last = wxS("/kivo/wide/child9999");
+  const int count = static_cast<int>(state.range(0));
+  for (int i = 0; i < count; ++i) world.add(parent, wxString::Format(wxS("child%i"), i));
+  const wxString last = wxString::Format(wxS("/kivo/wide/child%i"), count - 1);
   for (auto _ : state) benchmark::DoNotOptimize(world.base->Search(last));
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_SearchAmong10kSiblings);
+BENCHMARK(BM_SearchLastSibling)->Arg(10)->Arg(10000);
 
-void BM_Append10kChildren(benchmark::State& state) {
+// range(0): children appended to one node per iteration; range(1): 1 for
+// CreateChild, 0 for append of a node made by the factory.
+void BM_AppendChildren(benchmark::State& state) {
   World world;
+  const int count = static_cast<int>(state.range(0));
   for (auto _ : state) {
     iNode* parent = world.add(world.base, wxS("wide"));
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < count; ++i) {
+      const wxString name = wxString::Format(wxS("child%i"), i);
+      if (state.range(1) != 0) {
+        parent->CreateChild(name, wxS("node"), wxString(), false);
+        continue;
+      }
       iNode* node = world.base->CreateNode(wxS("node"), nullptr, nullptr);
-      node->setName(wxString::Format(wxS("child%i"), i));
+      node->setName(name);
       parent->append(node);
     }
     state.PauseTiming();
     world.base->RemoveChild(parent);
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * 10000);
+  state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_Append10kChildren)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendChildren)
+    ->ArgNames({"children", "create"})
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_GetFullPathDepth8(benchmark::State& state) {
   World world;

@@ -143,7 +143,7 @@ bool KivoBase::generatePath(const wxString& path, bool makeTie, const wxString& 
     // or a second sibling of the same name would be made.
     const wxString encoded = encode(piece);
     iNode* found = nullptr;
-    for (iNode* child : node->getChildren()) {
+    for (iNode* child : static_cast<const iNode*>(node)->getChildren()) {
       if (child == nullptr) continue;
       const wxString childName = ParseName(child->getName());
       if (childName == piece || childName == encoded) {

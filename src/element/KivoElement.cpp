@@ -65,29 +65,47 @@ KivoElement::KivoElement(const wxString& element, TiXmlDocument* sourceDocument,
       m_Name(name),
       m_Label(name),
       m_AttributesRead(false),
-      m_Element(element),
-      m_Type(type),
-      m_Brief(brief),
-      m_Description(description),
-      m_Version(version),
+      m_Element(&intern(element)),
       m_Tie(tie) {
   appendClassTag(wxS(".element"));
+  setType(type);
+  setBrief(brief);
+  setDescription(description);
+  setVersion(version);
 }
 
 KivoElement::~KivoElement() = default;
 
 bool KivoElement::Save() { return KivoXML::Save(); }
 
-const wxString& KivoElement::getElement() const { return m_Element; }
-const wxString& KivoElement::getType() const { return m_Type; }
-const wxString& KivoElement::getBrief() const { return m_Brief; }
-const wxString& KivoElement::getDescription() const { return m_Description; }
-const wxString& KivoElement::getVersion() const { return m_Version; }
-void KivoElement::setElement(const wxString& element) { m_Element = element; }
-void KivoElement::setType(const wxString& type) { m_Type = type; }
-void KivoElement::setBrief(const wxString& brief) { m_Brief = brief; }
-void KivoElement::setDescription(const wxString& description) { m_Description = description; }
-void KivoElement::setVersion(const wxString& version) { m_Version = version; }
+const wxString& KivoElement::getElement() const { return *m_Element; }
+const wxString& KivoElement::getType() const { return storedDescriptors().type; }
+const wxString& KivoElement::getBrief() const { return storedDescriptors().brief; }
+const wxString& KivoElement::getDescription() const { return storedDescriptors().description; }
+const wxString& KivoElement::getVersion() const { return storedDescriptors().version; }
+void KivoElement::setElement(const wxString& element) { m_Element = &intern(element); }
+void KivoElement::setType(const wxString& type) {
+  if (m_Descriptors || !type.empty()) descriptors().type = type;
+}
+void KivoElement::setBrief(const wxString& brief) {
+  if (m_Descriptors || !brief.empty()) descriptors().brief = brief;
+}
+void KivoElement::setDescription(const wxString& description) {
+  if (m_Descriptors || !description.empty()) descriptors().description = description;
+}
+void KivoElement::setVersion(const wxString& version) {
+  if (m_Descriptors || !version.empty()) descriptors().version = version;
+}
+
+KivoElement::Descriptors& KivoElement::descriptors() {
+  if (m_Descriptors == nullptr) m_Descriptors = std::make_unique<Descriptors>();
+  return *m_Descriptors;
+}
+
+const KivoElement::Descriptors& KivoElement::storedDescriptors() const {
+  static const Descriptors kNone;
+  return m_Descriptors != nullptr ? *m_Descriptors : kNone;
+}
 
 const wxString& KivoElement::getName() const { return m_Name; }
 const wxString& KivoElement::getEncodedName() const { return m_Name; }
@@ -101,10 +119,18 @@ bool KivoElement::hasLabel(const wxString& text) const {
   return m_Label.empty() ? derivedLabel() == text : m_Label == text;
 }
 
+void KivoElement::setRawName(const wxString& name) {
+  if (m_Name == name) return;
+  m_Name = name;
+  onIdentityChanged();
+}
+
 void KivoElement::setEncodedName(const wxString& name) {
   wxString safe = name;
   safe.Replace(wxS("/"), wxS("_"));
-  if (!safe.empty()) m_Name = encode(safe);
+  if (safe.empty()) return;
+  // Most names need no encoding: keep them as they are without converting them.
+  setRawName(encodesToItself(safe.wx_str(), safe.length()) ? safe : encode(safe));
 }
 
 void KivoElement::setName(const wxString& name) {
@@ -114,7 +140,10 @@ void KivoElement::setName(const wxString& name) {
 }
 
 void KivoElement::setLabel(const wxString& label) {
-  m_Label = label.empty() ? derivedLabel() : label;
+  wxString stored = label.empty() ? derivedLabel() : label;
+  if (stored == m_Label) return;
+  m_Label.swap(stored);
+  onIdentityChanged();
 }
 
 bool KivoElement::hasAttribute(const wxString& name) const {
@@ -224,7 +253,7 @@ const AttributeSet& KivoElement::getAttributeSet() const { return m_Attributes; 
 bool KivoElement::Read(TiXmlElement* element) {
   if (element == nullptr) return false;
   m_Tie = element;
-  m_Element = GetValue(element);
+  m_Element = &intern(GetValue(element));
   for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next()) {
     m_Attributes.set(a->NameTStr(), a->ValueStr());
   }
@@ -233,7 +262,7 @@ bool KivoElement::Read(TiXmlElement* element) {
   if (!m_AttributesRead) {
     KIVO_REPORT(LevelError,
                 wxString::Format(wxS("Element '%s' named '%s' did not call parent's readAttributes"),
-                                 m_Element, Convert::StringToWX(element->Attribute("name"))));
+                                 *m_Element, Convert::StringToWX(element->Attribute("name"))));
     KivoElement::readAttributes();
   }
   return true;
@@ -241,12 +270,15 @@ bool KivoElement::Read(TiXmlElement* element) {
 
 void KivoElement::readAttributes() {
   using Setter = void (KivoElement::*)(const wxString&);
-  static const std::pair<const wchar_t*, Setter> kFields[] = {
-      {L"name", &KivoElement::setName},       {L"label", &KivoElement::setLabel},
-      {L"type", &KivoElement::setType},       {L"brief", &KivoElement::setBrief},
-      {L"version", &KivoElement::setVersion}, {L"description", &KivoElement::setDescription}};
+  // Keys as the attribute set holds them, so reading a node converts no key.
+  static const std::pair<std::string, Setter> kFields[] = {
+      {"name", &KivoElement::setName},       {"label", &KivoElement::setLabel},
+      {"type", &KivoElement::setType},       {"brief", &KivoElement::setBrief},
+      {"version", &KivoElement::setVersion}, {"description", &KivoElement::setDescription}};
   for (const auto& [attribute, setter] : kFields) {
-    if (hasAttribute(attribute)) (this->*setter)(getAttribute(attribute, wxString()));
+    const AttributeSet::Map& map = m_Attributes.get();
+    const auto found = map.find(attribute);
+    if (found != map.end()) (this->*setter)(Convert::StringToWX(found->second));
   }
   m_AttributesRead = true;
 }
@@ -254,10 +286,11 @@ void KivoElement::readAttributes() {
 void KivoElement::writeAttributes() {
   setAttribute(wxS("name"), m_Name);
   setAttribute(wxS("label"), m_Label);
-  setAttribute(wxS("type"), m_Type);
-  setAttribute(wxS("brief"), m_Brief);
-  setAttribute(wxS("version"), m_Version);
-  setAttribute(wxS("description"), m_Description);
+  const Descriptors& stored = storedDescriptors();
+  setAttribute(wxS("type"), stored.type);
+  setAttribute(wxS("brief"), stored.brief);
+  setAttribute(wxS("version"), stored.version);
+  setAttribute(wxS("description"), stored.description);
 }
 
 bool KivoElement::Write(TiXmlElement* element) {
@@ -267,7 +300,7 @@ bool KivoElement::Write(TiXmlElement* element) {
     if (name.empty()) continue;
     if (value.empty()) {
       element->RemoveAttribute(name);
-    } else if (writable(name, value, m_Element)) {
+    } else if (writable(name, value, *m_Element)) {
       element->SetAttribute(name, value);
     }
   }
@@ -279,10 +312,10 @@ bool KivoElement::Write() {
   // tag the element already has, and never create an element without one.
   if (m_Tie == nullptr) {
     TiXmlDocument* document = getSourceDocument();
-    if (document == nullptr || m_Element.empty()) return false;
-    m_Tie = document->LinkEndChild(new TiXmlElement(m_Element.utf8_str()))->ToElement();
+    if (document == nullptr || m_Element->empty()) return false;
+    m_Tie = document->LinkEndChild(new TiXmlElement(m_Element->utf8_str()))->ToElement();
   }
-  if (!m_Element.empty()) SetValue(m_Tie, m_Element);
+  if (!m_Element->empty()) SetValue(m_Tie, *m_Element);
   return Write(m_Tie);
 }
 
@@ -303,15 +336,17 @@ wxString KivoElement::AttrXML() const {
 }
 
 wxString KivoElement::InitXML(const Indent& indent, const wxString& extra) const {
-  wxString text = indent.it(wxString::Format(wxS("<%s %s %s>"), m_Element, extra, AttrXML()), 0);
-  if (!m_Description.empty()) {
-    text += indent.it(wxString::Format(wxS("<description>%s</description>"), m_Description), 1);
+  wxString text = indent.it(wxString::Format(wxS("<%s %s %s>"), *m_Element, extra, AttrXML()), 0);
+  if (!storedDescriptors().description.empty()) {
+    text += indent.it(wxString::Format(wxS("<description>%s</description>"),
+                                       storedDescriptors().description),
+                      1);
   }
   return text;
 }
 
 wxString KivoElement::EndXML(const Indent& indent) const {
-  return indent.it(wxString::Format(wxS("</%s>"), m_Element), 0);
+  return indent.it(wxString::Format(wxS("</%s>"), *m_Element), 0);
 }
 
 }  // namespace KivoUnit

@@ -113,6 +113,16 @@ bool KivoElement::isEncoded(const wxString& text) {
   return dollar;
 }
 
+bool KivoElement::encodesToItself(const wchar_t* text, size_t length) {
+  // encode leaves text alone when every character is safe, and when it is
+  // already encoded (safe characters and "$").
+  for (size_t i = 0; i < length; ++i) {
+    const wchar_t c = text[i];
+    if (c >= 0x80 || (c != L'$' && !isSafeByte(static_cast<unsigned char>(c)))) return false;
+  }
+  return true;
+}
+
 wxString KivoElement::encode(const wxString& text) {
   if (text.empty() || isEncoded(text)) return text;
   const wxScopedCharBuffer utf8 = text.utf8_str();

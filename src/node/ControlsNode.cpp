@@ -12,7 +12,7 @@ ControlsNode::~ControlsNode() = default;
 
 bool ControlsNode::updateControls(float dt) {
   bool result = true;
-  for (iNode* child : getChildren()) {
+  for (iNode* child : static_cast<const iNode*>(this)->getChildren()) {
     if (auto* control = dynamic_cast<ControlNode*>(child)) {
       if (!control->updateControl(dt)) result = false;
     }
@@ -22,7 +22,7 @@ bool ControlsNode::updateControls(float dt) {
 
 bool ControlsNode::executeControls(const wxString& eventType) {
   bool result = true;
-  for (iNode* child : getChildren()) {
+  for (iNode* child : static_cast<const iNode*>(this)->getChildren()) {
     auto* control = dynamic_cast<ControlNode*>(child);
     if (control != nullptr && control->getEventType() == eventType && !control->executeControl()) {
       result = false;

@@ -9,6 +9,7 @@
 #include "kivo/convert/Convert.h"
 #include "kivo/base/KivoBase.h"
 #include "kivo/node/iNodeListener.h"
+#include "node/ChildIndex.h"
 #include "node/XmlLinks.h"
 
 namespace KivoUnit {
@@ -42,6 +43,7 @@ iNode::~iNode() {
   }
   ++s_Destroyed;
   delete m_NodeLock;
+  delete m_Index.load();
 }
 
 wxString iNode::describe() const {
@@ -64,6 +66,40 @@ bool iNode::rootIsBase() {
   return root != nullptr && root == static_cast<iNode*>(GetBase());
 }
 
+ChildIndex* iNode::usableIndex() const {
+  if (m_Children.size() < ChildIndex::kMinChildren) return nullptr;
+  ChildIndex* index = m_Index.load(std::memory_order_acquire);
+  if (index == nullptr) {
+    auto* made = new ChildIndex();
+    if (m_Index.compare_exchange_strong(index, made, std::memory_order_acq_rel)) {
+      index = made;
+    } else {
+      delete made;  // another reader made it first
+    }
+  }
+  index->ensure(m_Children);
+  return index;
+}
+
+void iNode::invalidateIndex() {
+  if (ChildIndex* index = m_Index.load(std::memory_order_acquire)) index->invalidate();
+}
+
+void iNode::onIdentityChanged() {
+  if (m_Parent != nullptr) m_Parent->invalidateIndex();
+}
+
+iNode* iNode::childByStoredName(std::wstring_view stored) const {
+  if (const ChildIndex* index = usableIndex()) {
+    const size_t at = index->firstByName(stored);
+    return at == ChildIndex::kNone ? nullptr : m_Children[at];
+  }
+  for (iNode* child : m_Children) {
+    if (child != nullptr && viewOf(child->getName()) == stored) return child;
+  }
+  return nullptr;
+}
+
 int iNode::indexOf(const iNode* child) const {
   const auto found = std::find(m_Children.begin(), m_Children.end(), child);
   return found == m_Children.end() ? -1 : static_cast<int>(found - m_Children.begin());
@@ -82,7 +118,10 @@ wxString iNode::About() const {
              " - search, append, read, write, execute etc.");
 }
 
-NodeList& iNode::getChildren() { return m_Children; }
+NodeList& iNode::getChildren() {
+  invalidateIndex();
+  return m_Children;
+}
 const NodeList& iNode::getChildren() const { return m_Children; }
 bool iNode::hasChildren() const { return !m_Children.empty(); }
 
@@ -105,7 +144,15 @@ KivoBase* iNode::GetBase() {
 }
 
 iNode* iNode::GetChild(const wxString& name) const {
-  const wxString encoded = encode(name);
+  const std::wstring_view key = viewOf(name);
+  const bool plain = encodesToItself(key.data(), key.size());
+  if (const ChildIndex* index = usableIndex()) {
+    // The first in order of: a stored name, the encoded name, a label.
+    size_t first = std::min(index->firstByName(key), index->firstByLabel(key));
+    if (!plain) first = std::min(first, index->firstByName(viewOf(encode(name))));
+    return first == ChildIndex::kNone ? nullptr : m_Children[first];
+  }
+  const wxString encoded = plain ? name : encode(name);
   for (iNode* child : m_Children) {
     if (child == nullptr) continue;
     const wxString& stored = child->getName();
@@ -119,6 +166,7 @@ bool iNode::HasChild(const wxString& name) const { return GetChild(name) != null
 bool iNode::hasChildNode(const iNode* child) const { return indexOf(child) >= 0; }
 
 bool iNode::eraseChildNode(const iNode* child) {
+  invalidateIndex();
   bool found = false;
   for (iNode*& entry : m_Children) {
     if (entry == child) {
@@ -196,7 +244,9 @@ void iNode::AppendChildNode(iNode* child, bool makeTie) {
       child->setTie(inserted ? inserted->ToElement() : nullptr);
     }
     child->m_Parent = this;
+    child->m_MaybeListed = true;
     m_Children.push_back(child);
+    if (ChildIndex* index = m_Index.load(std::memory_order_acquire)) index->appended(m_Children);
   }
   if (!child->isInitialized() && rootIsBase()) child->Init();
 }
@@ -228,8 +278,18 @@ iNode* iNode::CreateChild(const wxString& name, const wxString& type, const wxSt
 }
 
 void iNode::DestroyChild(iNode* child) {
-  m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), child), m_Children.end());
+  ChildIndex* index = m_Index.load(std::memory_order_acquire);
+  if (!m_Children.empty() && m_Children.back() == child && child != nullptr) {
+    // Children leave from the back when a tree is taken down: no scan of the list.
+    // A node is listed once (AppendChild takes only nodes without a parent).
+    m_Children.pop_back();
+    if (index != nullptr) index->droppedLast(child, m_Children.size());
+  } else {
+    m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), child), m_Children.end());
+    if (index != nullptr) index->invalidate();
+  }
   if (child == nullptr) return;
+  child->m_MaybeListed = false;
   KivoBase* base = owningBase();
   // A node no factory could destroy lives on, detached: it must not point back
   // at a parent that may be gone before it.
@@ -238,7 +298,7 @@ void iNode::DestroyChild(iNode* child) {
 
 void iNode::detachFromParent() {
   if (m_Parent == nullptr) return;
-  m_Parent->eraseChildNode(this);
+  if (m_MaybeListed) m_Parent->eraseChildNode(this);
   m_Parent = nullptr;
 }
 
@@ -308,6 +368,7 @@ bool iNode::swapChildren(iNode* a, iNode* b) {
   const int ib = indexOf(b);
   if (a == nullptr || b == nullptr || ia < 0 || ib < 0) return false;
   std::swap(m_Children[ia], m_Children[ib]);
+  invalidateIndex();
   TiXmlElement* parentTie = getTie();
   TiXmlElement* tieA = a->getTie();
   TiXmlElement* tieB = b->getTie();
@@ -334,6 +395,7 @@ void iNode::moveChildAfter(iNode* node, iNode* reference) {
   if (indexOf(node) >= 0 && indexOf(reference) >= 0) {
     m_Children.erase(m_Children.begin() + indexOf(node));
     m_Children.insert(m_Children.begin() + indexOf(reference) + 1, node);
+    invalidateIndex();
   }
   if (siblingsUnder(parentTie, node->getTie(), reference->getTie())) {
     XmlLinks::moveAfter(node->getTie(), reference->getTie());
@@ -346,6 +408,7 @@ void iNode::moveChildBefore(iNode* node, iNode* reference) {
   if (indexOf(node) >= 0 && indexOf(reference) >= 0) {
     m_Children.erase(m_Children.begin() + indexOf(node));
     m_Children.insert(m_Children.begin() + indexOf(reference), node);
+    invalidateIndex();
   }
   TiXmlElement* parentTie = getTie();
   if (parentTie != nullptr && node->getTie() != nullptr && reference->getTie() != nullptr &&

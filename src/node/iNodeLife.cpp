@@ -44,8 +44,8 @@ bool iNode::Init() {
   if (hasAttribute(wxS("auto_update_interval"))) {
     registerAutoUpdater(getDoubleAttribute(wxS("auto_update_interval"), 1.0));
   }
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->Init();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->Init();
   }
   m_Initialized = true;
   return true;
@@ -55,22 +55,23 @@ bool iNode::isInitialized() const { return m_Initialized; }
 
 bool iNode::CleanUp() {
   dropDashedChildren();
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->CleanUp();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->CleanUp();
   }
   return true;
 }
 
 void iNode::dropDashedChildren() {
-  NodeList& children = getChildren();
+  NodeList& children = m_Children;
   KivoBase* base = nullptr;
   for (size_t i = 0; i < children.size();) {
     iNode* child = children[i];
-    if (child == nullptr || !child->getName().StartsWith(wxS("-"))) {
+    if (child == nullptr || child->getName().empty() || child->getName()[0] != wxS('-')) {
       ++i;
       continue;
     }
     children.erase(children.begin() + static_cast<long>(i));
+    invalidateIndex();
     if (base == nullptr) base = owningBase();
     if (base != nullptr) base->DestroyNode(child);
   }
@@ -115,8 +116,8 @@ double iNode::getAutoUpdateInterval() {
 bool iNode::Update(bool recursive) {
   bool result = true;
   if (recursive) {
-    for (size_t i = 0; i < getChildren().size(); ++i) {
-      iNode* child = getChildren()[i];
+    for (size_t i = 0; i < m_Children.size(); ++i) {
+      iNode* child = m_Children[i];
       if (child != nullptr && !child->Update(true)) result = false;
     }
   }
@@ -128,8 +129,8 @@ bool iNode::Update(UpdateEvent& event) {
   if (!m_UpdateEnabled) return true;
   m_ElapsedTime += event.getDeltaTime();
   bool result = true;
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    iNode* child = getChildren()[i];
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    iNode* child = m_Children[i];
     if (child != nullptr && !child->Update(event)) result = false;
   }
   notifyListeners([this](iNodeListener* listener) { listener->onUpdate(this); });
@@ -137,8 +138,8 @@ bool iNode::Update(UpdateEvent& event) {
 }
 
 void iNode::ReportShutdown() {
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->ReportShutdown();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->ReportShutdown();
   }
   OnShutdown();
 }
@@ -147,8 +148,8 @@ void iNode::OnShutdown() {}
 
 void iNode::ReportBeforeSave() {
   OnBeforeSave();
-  for (size_t i = 0; i < getChildren().size(); ++i) {
-    if (iNode* child = getChildren()[i]) child->ReportBeforeSave();
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    if (iNode* child = m_Children[i]) child->ReportBeforeSave();
   }
 }
 

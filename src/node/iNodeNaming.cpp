@@ -29,7 +29,7 @@ wxString iNode::generateChildName(wxString& name, wxString& label) {
   wxString text;
   long number = CutStringEndValue(label, text);
   bool counted = false;
-  for (const iNode* child : getChildren()) {
+  for (const iNode* child : m_Children) {
     if (child == nullptr) continue;
     wxString childText;
     const long childNumber = CutStringEndValue(child->getLabel(), childText);
@@ -63,7 +63,7 @@ void iNode::setName(const wxString& newName) {
   if (name == oldName) return;
   iNode* parent = getParent();
   if (parent != nullptr) {
-    for (const iNode* sibling : parent->getChildren()) {
+    for (const iNode* sibling : parent->m_Children) {
       if (sibling == nullptr || sibling == this || sibling->getName() != name) continue;
       parent->generateChildName(name, label);
       setRawName(name);

@@ -1,3 +1,5 @@
+#include <deque>
+#include <string_view>
 #include <vector>
 
 #include <wx/tokenzr.h>
@@ -5,6 +7,7 @@
 #include "log/Report.h"
 #include "kivo/base/KivoBase.h"
 #include "kivo/node/iNode.h"
+#include "node/ChildIndex.h"
 
 namespace KivoUnit {
 namespace {
@@ -33,24 +36,59 @@ wxString joinAbsolute(const std::vector<wxString>& pieces) {
 
 wxString beforeParams(const wxString& path) { return path.BeforeFirst(wxS('?')); }
 
+bool isParentStep(std::wstring_view piece) { return piece == L".."; }
+
+// Calls `visit` with each non-empty "/"-separated piece of `path` as a view,
+// until it returns false; returns false when it was stopped.
+template <typename Visit>
+bool eachPiece(std::wstring_view path, Visit visit) {
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t slash = path.find(L'/', start);
+    if (slash == std::wstring_view::npos) slash = path.size();
+    if (slash > start && !visit(path.substr(start, slash - start))) return false;
+    start = slash + 1;
+  }
+  return true;
+}
+
+// A stored name as it stands in a path: ParseName leaves a plain name alone.
+bool isPlainName(const wxString& name) { return name.find_first_of(wxS("/?")) == wxString::npos; }
+
 }  // namespace
 
 iNode* iNode::getChildByStoredName(const wxString& stored) const {
-  for (iNode* child : getChildren()) {
-    if (child != nullptr && child->getName() == stored) return child;
-  }
-  return nullptr;
+  return childByStoredName(viewOf(stored));
 }
 
 wxString iNode::GetPath() const {
-  wxString path = wxS("/");
+  // Ancestors from the root down, each name measured once, the text built once.
+  std::deque<wxString> odd;  // names ParseName changes, rare
+  std::vector<const wxString*> names;
+  names.reserve(16);
+  size_t length = 1;
   for (const iNode* node = getParent(); node != nullptr; node = node->getParent()) {
-    path = wxS("/") + node->ParseName(node->getName()) + path;
+    const wxString& name = node->getName();
+    if (isPlainName(name)) {
+      names.push_back(&name);
+    } else {
+      odd.push_back(node->ParseName(name));
+      names.push_back(&odd.back());
+    }
+    length += names.back()->length() + 1;
   }
+  wxString path;
+  path.reserve(length + getName().length());
+  for (auto name = names.rbegin(); name != names.rend(); ++name) path << wxS('/') << **name;
+  path << wxS('/');
   return path;
 }
 
-wxString iNode::GetPathName() const { return GetPath() + getName(); }
+wxString iNode::GetPathName() const {
+  wxString path = GetPath();
+  path << getName();
+  return path;
+}
 
 wxString iNode::GetFullPath() const { return GetPathName(); }
 
@@ -106,6 +144,43 @@ iNode* iNode::Search(const wxString& path) {
     KIVO_REPORT(LevelError, wxString::Format(wxS("Could not get this for '%s'"), path));
     self = this;
   }
+  // The path before its parameters, made absolute: the same pieces Normalize
+  // yields when no piece is "..", taken as views with nothing copied.
+  std::wstring_view proper = viewOf(path);
+  proper = proper.substr(0, proper.find(L'?'));
+  wxString absolute;
+  if (proper.empty() || proper.front() != L'/') {
+    absolute = self->GetPathName();
+    absolute << wxS('/');
+    absolute.append(proper.data(), proper.size());
+    proper = viewOf(absolute);
+  }
+  if (!eachPiece(proper, [](std::wstring_view piece) { return !isParentStep(piece); })) {
+    return searchNormalized(self, path);
+  }
+  iNode* root = GetRoot();
+  iNode* node = root;
+  bool first = true;
+  wxString encodedPiece;
+  eachPiece(proper, [&](std::wstring_view piece) {
+    std::wstring_view encoded = piece;
+    if (!encodesToItself(piece.data(), piece.size())) {
+      encodedPiece = encode(wxString(piece.data(), piece.size()));
+      encoded = viewOf(encodedPiece);
+    }
+    if (first && node == root && encoded == viewOf(root->getName())) {
+      first = false;
+      return true;
+    }
+    first = false;
+    iNode* found = node->childByStoredName(encoded);
+    node = found != nullptr ? found->getThis() : nullptr;
+    return node != nullptr;
+  });
+  return node;
+}
+
+iNode* iNode::searchNormalized(iNode* self, const wxString& path) {
   const std::vector<wxString> pieces =
       components(ParsePathName(self->Normalize(path, self)));
   iNode* root = GetRoot();

@@ -88,7 +88,9 @@ void generateName(iNode& parent, iNode& node) {
 
 // One child element of `reader`'s element: created (and read) by its factory, named,
 // and appended. A failure is reported and leaves the rest of the tree alone.
-void readChild(iNode& reader, KivoBase& base, TiXmlElement& element, const wxString& location) {
+// `readerElement` names the place in messages; the text is made only for one.
+void readChild(iNode& reader, KivoBase& base, TiXmlElement& element,
+               const TiXmlElement* readerElement) {
   const wxString tag = KivoXML::GetValue(&element);
   iNode* node = base.GetFactories().Create(tag, &element, nullptr);
   if (node == nullptr) {
@@ -98,7 +100,7 @@ void readChild(iNode& reader, KivoBase& base, TiXmlElement& element, const wxStr
   }
   iNode* parent = &reader;
   if (!reader.ParsePath(node->getName()).empty()) {
-    parent = parentForPathName(reader, base, *node, element, location);
+    parent = parentForPathName(reader, base, *node, element, readLocation(readerElement));
   }
   if (node->getName().empty()) generateName(*parent, *node);
   if (!reader.AppendChild(node, parent, false)) base.DestroyNode(node);
@@ -127,13 +129,13 @@ bool iNode::Read(TiXmlElement* element) {
   if (!KivoElement::Read(element)) return false;
   KivoBase* base = KivoBase::GetInstance();
   if (base == nullptr) return false;
-  const wxString location = readLocation(element);
   m_IncludeName = GetCombined(element, wxS("include"), wxString());
   for (TiXmlElement* child = element->FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
-    readChild(*this, *base, *child, location);
+    readChild(*this, *base, *child, element);
   }
   if (m_IncludeName.empty()) return true;
+  const wxString location = readLocation(element);
 
   // The nested Read replaces the include name with that of the included element.
   const wxString includeName = m_IncludeName;

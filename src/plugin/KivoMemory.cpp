@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "log/Report.h"
 #include "kivo/convert/Indent.h"
@@ -15,6 +19,60 @@ constexpr const char* kSourcePath = "include/kivo/KivoMemory";
 
 wxString hexAddress(const void* address) {
   return wxString::Format(wxS("%lX"), reinterpret_cast<unsigned long>(address));
+}
+
+// A caller's description with what it was made from: the record is described
+// again only when one of its pointers or texts changed.
+struct CallerDescription {
+  const _Plugin* plugin;
+  const _PluginInfo* info;
+  const _PluginDetails* details;
+  const _PluginVersion* version;
+  const _PluginBuild* build;
+  bool hasName;
+  std::string name;
+  _PluginVersion parts;
+  std::uint32_t api;
+  std::shared_ptr<const wxString> text;
+
+  explicit CallerDescription(_Plugin* caller)
+      : plugin(caller),
+        info(caller->info),
+        details(info != nullptr ? info->details : nullptr),
+        version(info != nullptr ? info->version : nullptr),
+        build(info != nullptr ? info->build : nullptr),
+        hasName(details != nullptr && details->name != nullptr),
+        name(hasName ? details->name : ""),
+        parts(version != nullptr ? *version : _PluginVersion{0, 0, 0, 0}),
+        api(build != nullptr ? build->api : 0),
+        text(std::make_shared<const wxString>(
+            iPlugin::Brief(caller, Indent(wxString(), wxS(" "), wxS("\n"))))) {}
+
+  bool describes(const _Plugin* caller) const {
+    if (caller != plugin || caller->info != info) return false;
+    if (info == nullptr) return true;
+    if (info->details != details || info->version != version || info->build != build) return false;
+    const bool named = details != nullptr && details->name != nullptr;
+    if (named != hasName || (named && std::strcmp(details->name, name.c_str()) != 0)) return false;
+    if (version != nullptr &&
+        std::memcmp(version, &parts, sizeof parts) != 0) {
+      return false;
+    }
+    return build == nullptr || build->api == api;
+  }
+};
+
+std::shared_ptr<const wxString> describeCaller(_Plugin* caller) {
+  static std::mutex mutex;
+  static std::vector<CallerDescription> recent;
+  constexpr size_t kRemembered = 16;
+  std::lock_guard<std::mutex> lock(mutex);
+  for (const CallerDescription& known : recent) {
+    if (known.describes(caller)) return known.text;
+  }
+  if (recent.size() == kRemembered) recent.erase(recent.begin());
+  recent.emplace_back(caller);
+  return recent.back().text;
 }
 
 }  // namespace
@@ -31,7 +89,7 @@ KivoMemoryUnit::KivoMemoryUnit(int id, _Plugin* plugin, unsigned int size)
     }
     m_Block->flag = 1;
   }
-  if (plugin != nullptr) m_Allocator = iPlugin::Brief(plugin, Indent(wxString(), wxS(" "), wxS("\n")));
+  if (plugin != nullptr) m_Allocator = describeCaller(plugin);
 }
 
 // Blocks below the binary types (pointer replies) never own their data, but the
@@ -47,8 +105,8 @@ wxString KivoMemoryUnit::ToXML(const Indent& indent) const {
                                     static_cast<int>(m_Block->size), m_Block->type,
                                     m_Block->flag, hexAddress(m_Block->data)),
                    1);
-  if (!m_Allocator.empty()) {
-    xml += indent.it(wxS("<allocator>"), 1) + indent.it(m_Allocator, 2) +
+  if (m_Allocator != nullptr && !m_Allocator->empty()) {
+    xml += indent.it(wxS("<allocator>"), 1) + indent.it(*m_Allocator, 2) +
            indent.it(wxS("</allocator>"), 1);
   }
   return xml + indent.it(wxS("</memunit>"), 0);

@@ -1,6 +1,8 @@
 #include "kivo/xml/KivoXML.h"
 
+#include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include <tinyxml.h>
 
@@ -20,6 +22,14 @@ constexpr const char* kSourcePath = "include/kivo/xml/KivoXML";
 constexpr int kNormalisation = wxPATH_NORM_ENV_VARS | wxPATH_NORM_DOTS | wxPATH_NORM_TILDE |
                                wxPATH_NORM_ABSOLUTE | wxPATH_NORM_LONG | wxPATH_NORM_SHORTCUT;
 
+// The one copy of `tag`. Never released: objects may outlive static destruction.
+const wxString& internedTag(const wxString& tag) {
+  static std::mutex* mutex = new std::mutex();
+  static auto* tags = new std::unordered_set<wxString>();
+  std::lock_guard<std::mutex> lock(*mutex);
+  return *tags->insert(tag).first;
+}
+
 }  // namespace
 
 wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
@@ -31,7 +41,11 @@ wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
 }
 
 KivoXML::KivoXML(TiXmlDocument* sourceDocument)
-    : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(wxS("xml")) {}
+    : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(&internedTag(wxS("xml"))) {}
+
+void KivoXML::appendClassTag(const wxString& marker) { m_ClassTag = &internedTag(*m_ClassTag + marker); }
+
+const wxString& KivoXML::intern(const wxString& text) { return internedTag(text); }
 
 KivoXML::~KivoXML() {
   delete m_Document;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include <wx/arrstr.h>
@@ -110,12 +111,16 @@ class KIVO_API KivoElement : public KivoXML {
 
   TiXmlElement* getTie() const { return m_Tie; }
   void setTie(TiXmlElement* tie) { m_Tie = tie; }
-  void setRawName(const wxString& name) { m_Name = name; }
+  void setRawName(const wxString& name);
   void setEncodedName(const wxString& name);
+  // The label as stored: empty when it is derived from the name.
+  const wxString& getStoredLabel() const { return m_Label; }
 
   static wxString encode(const wxString& text);
   static wxString decode(const wxString& text);
   static bool isEncoded(const wxString& text);
+  // True when encode(text) is text itself, decided without building anything.
+  static bool encodesToItself(const wchar_t* text, size_t length);
   // Splits "Level (12)" into "Level" and 12; 0 and the text itself otherwise.
   static long CutStringEndValue(const wxString& text, wxString& out);
   // Labels are looked up through KivoTranslator::TranslateLabel.
@@ -127,6 +132,10 @@ class KIVO_API KivoElement : public KivoXML {
   static AttributeTypeMap& getElementAttributeTypes(const wxString& element);
   static EnumValueMap& getElementEnumValues(const wxString& element);
 
+ protected:
+  // Told after the stored name or the label changed value.
+  virtual void onIdentityChanged() {}
+
  private:
   wxString derivedLabel() const;
 
@@ -134,11 +143,15 @@ class KIVO_API KivoElement : public KivoXML {
   wxString m_Label;
   bool m_AttributesRead;
   AttributeSet m_Attributes;
-  wxString m_Element;
-  wxString m_Type;
-  wxString m_Brief;
-  wxString m_Description;
-  wxString m_Version;
+  const wxString* m_Element;  // interned: a handful of names among all nodes
+  // Type, brief, description and version: most nodes have none, so they are
+  // kept apart and made on the first one set.
+  struct Descriptors {
+    wxString type, brief, description, version;
+  };
+  Descriptors& descriptors();
+  const Descriptors& storedDescriptors() const;
+  std::unique_ptr<Descriptors> m_Descriptors;
   TiXmlElement* m_Tie;
 };
 

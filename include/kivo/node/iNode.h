@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <string_view>
 #include <map>
 #include <vector>
 
@@ -15,6 +17,7 @@ class TiXmlElement;
 
 namespace KivoUnit {
 
+class ChildIndex;
 class iNodeFactory;
 class iNodeListener;
 class KivoBase;
@@ -80,7 +83,8 @@ class KIVO_API iNode : public KivoElement {
   virtual bool Update(bool recursive);
   virtual bool Update(UpdateEvent& event);
 
-  // Children and identity.
+  // Children and identity. Changing the list handed out here is a change of the
+  // tree: the look-up index is rebuilt on the next look-up.
   virtual NodeList& getChildren();
   virtual const NodeList& getChildren() const;
   virtual bool hasChildren() const;
@@ -216,6 +220,8 @@ class KIVO_API iNode : public KivoElement {
   void notifyListeners(const std::function<void(iNodeListener*)>& notify) const;
   // Takes children whose names begin with "-" out and destroys them.
   void dropDashedChildren();
+  // Called when the stored name or label changed: the parent's index is stale.
+  void onIdentityChanged() override;
 
   wxString m_IncludeName;
   wxString m_IncludePath;
@@ -227,6 +233,13 @@ class KIVO_API iNode : public KivoElement {
   // Hands the last child to `take` until the child list is empty.
   void takeChildrenFromBack(void (iNode::*take)(iNode*));
   int indexOf(const iNode* child) const;
+  // The index of the child list, up to date, or null while the list is short.
+  ChildIndex* usableIndex() const;
+  void invalidateIndex();
+  // The first child whose stored name is `stored`.
+  iNode* childByStoredName(std::wstring_view stored) const;
+  // Search for paths with ".." pieces, through Normalize.
+  iNode* searchNormalized(iNode* self, const wxString& path);
 
   unsigned int m_ConstructionId;
   iNodeFactory* m_Creator;
@@ -239,6 +252,10 @@ class KIVO_API iNode : public KivoElement {
   bool m_RunTime;
   bool m_Initialized;
   NodeList m_Children;
+  mutable std::atomic<ChildIndex*> m_Index{nullptr};
+  // False once DestroyChild took the node out of its parent's list, so leaving
+  // the parent need not look for it there again.
+  bool m_MaybeListed = true;
 };
 
 }  // namespace KivoUnit

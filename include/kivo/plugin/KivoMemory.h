@@ -1,6 +1,7 @@
 #pragma once
 
 #include <list>
+#include <memory>
 
 #include <wx/string.h>
 #include <wx/thread.h>
@@ -27,7 +28,8 @@ class KIVO_API KivoMemoryUnit {
 
  private:
   KivoBlock* m_Block;
-  wxString m_Allocator;
+  // Shared by the units of one caller: described once, not per block.
+  std::shared_ptr<const wxString> m_Allocator;
   int m_Id;
 };
 

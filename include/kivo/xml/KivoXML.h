@@ -52,7 +52,7 @@ class KIVO_API KivoXML {
   // Full, normalised path of the last file given to Load.
   const wxString& getFilename() const { return m_Filename; }
   // "xml" followed by the marker of every constructor in the chain.
-  const wxString& getClassTag() const { return m_ClassTag; }
+  const wxString& getClassTag() const { return *m_ClassTag; }
 
   static wxString SafeXML(const wxString& text);
   static wxString GetValue(const TiXmlElement* element);
@@ -79,7 +79,11 @@ class KIVO_API KivoXML {
   static bool CommaSearch(const wxString& list, const wxString& pattern);
 
  protected:
-  void appendClassTag(const wxString& marker) { m_ClassTag += marker; }
+  // Class tags repeat for every object of a class: each text is held once.
+  void appendClassTag(const wxString& marker);
+  // The one copy of a text that many objects hold (class tags, element names);
+  // never released.
+  static const wxString& intern(const wxString& text);
   // `node` printed by TinyXML with `indentUnit` per level and "\n" line breaks.
   static wxString PrintXML(const TiXmlNode& node, const wxString& indentUnit);
   // Moves the own document out of Load's reach but keeps it until destruction:
@@ -90,7 +94,7 @@ class KIVO_API KivoXML {
   TiXmlDocument* m_Document;
   wxString m_Filename;
   TiXmlDocument* m_SourceDocument;
-  wxString m_ClassTag;
+  const wxString* m_ClassTag;
   std::vector<TiXmlDocument*> m_RetiredDocuments;
   wxString m_SaveFailure;
 };
