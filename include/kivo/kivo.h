@@ -37,3 +37,4 @@
 #include "kivo/thread/KivoLocker.h"
 #include "kivo/thread/ThreadBase.h"
 #include "kivo/xml/KivoXML.h"
+#include "kivo/xml/XmlLimits.h"

@@ -1,3 +1,5 @@
+#include <set>
+
 #include <tinyxml.h>
 
 #include <wx/filename.h>
@@ -8,6 +10,7 @@
 #include "kivo/base/KivoBase.h"
 #include "kivo/factory/NodeFactories.h"
 #include "kivo/node/iNode.h"
+#include "xml/InputChecks.h"
 
 // Reading, writing and saving nodes, copying subtrees, locating files.
 namespace KivoUnit {
@@ -88,7 +91,17 @@ void generateName(iNode& parent, iNode& node) {
 
 // One child element of `reader`'s element: created (and read) by its factory, named,
 // and appended. A failure is reported and leaves the rest of the tree alone.
-void readChild(iNode& reader, KivoBase& base, TiXmlElement& element, const wxString& location) {
+// A second child of the same name is kept, but a path always finds the first.
+void reportHiddenSibling(const iNode& node, const TiXmlElement& element) {
+  detail::report(LevelWarning,
+                 wxString::Format(wxS("Node '%s' in '%s' line %i has the name of an earlier sibling; "
+                                      "no path reaches it"),
+                                  node.getName(), documentName(&element), element.Row()),
+                 __LINE__, kSourcePath, "Read");
+}
+
+void readChild(iNode& reader, KivoBase& base, TiXmlElement& element, const wxString& location,
+               std::set<wxString>& siblingNames) {
   const wxString tag = KivoXML::GetValue(&element);
   iNode* node = base.GetFactories().Create(tag, &element, nullptr);
   if (node == nullptr) {
@@ -101,6 +114,9 @@ void readChild(iNode& reader, KivoBase& base, TiXmlElement& element, const wxStr
     parent = parentForPathName(reader, base, *node, element, location);
   }
   if (node->getName().empty()) generateName(*parent, *node);
+  const bool hidden = parent == &reader ? !siblingNames.insert(node->getName()).second
+                                        : parent->getChildByStoredName(node->getName()) != nullptr;
+  if (hidden) reportHiddenSibling(*node, element);
   if (!reader.AppendChild(node, parent, false)) base.DestroyNode(node);
 }
 
@@ -112,15 +128,25 @@ bool iNode::Read(TiXmlElement* element) {
   if (base == nullptr) return false;
   const wxString location = readLocation(element);
   m_IncludeName = GetCombined(element, wxS("include"), wxString());
+  std::set<wxString> siblingNames;
+  for (const iNode* child : getChildren()) {
+    if (child != nullptr) siblingNames.insert(child->getName());
+  }
   for (TiXmlElement* child = element->FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
-    readChild(*this, *base, *child, location);
+    readChild(*this, *base, *child, location, siblingNames);
   }
   if (m_IncludeName.empty()) return true;
 
   // The nested Read replaces the include name with that of the included element.
   const wxString includeName = m_IncludeName;
   m_IncludePath = normalised(FindFilename(includeName).GetFullPath()).GetFullPath();
+  const wxString notAFile = detail::describeNonRegularFile(m_IncludePath);
+  if (!notAFile.empty()) {
+    base->Error(wxString::Format(wxS("%s Include file '%s' [%s] %s"), location, includeName,
+                                 m_IncludePath, notAFile));
+    return true;
+  }
   if (!wxFileName::FileExists(m_IncludePath)) {
     base->Error(wxString::Format(wxS("%s Include file '%s' [%s] not found"), location,
                                  includeName, m_IncludePath));
@@ -135,6 +161,7 @@ bool iNode::Read(TiXmlElement* element) {
   setSourceDocument(nullptr);
   // Children read so far may be tied to the document this node owns now.
   retireDocument();
+  const detail::NestingOffset nesting(detail::treeDepth(getParent()));
   if (!Load(m_IncludePath) || !Read(getDocument()->RootElement())) {
     base->Error(includeLoadError(location, includeName));
   } else if (getElement() != elementBefore) {

@@ -33,6 +33,11 @@ bool checkConfiguration(const fs::path& file, std::string& error) {
     error = "configuration " + quoted(file.string()) + " is a folder, not a file";
     return false;
   }
+  // A pipe or a device would block the read or never end.
+  if (!fs::is_regular_file(file, ignored)) {
+    error = "configuration " + quoted(file.string()) + " is not a regular file";
+    return false;
+  }
   if (!std::ifstream(file).good()) {
     error = "configuration " + quoted(file.string()) + " cannot be read";
     return false;
