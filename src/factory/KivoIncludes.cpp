@@ -140,7 +140,7 @@ iNode* KivoNodeFactory::loadIncludedNode(iNode* parent, TiXmlElement*& xml, cons
     return nullptr;
   }
   const bool createFile = KivoXML::GetBoolAttr(xml, wxS("create_file"), false);
-  const detail::NestingOffset nesting(detail::treeDepth(parent));
+  const detail::NestingOffset nesting(detail::enclosingElements(xml));
   for (int attempt = 0; attempt < 2; ++attempt) {
     const std::unique_ptr<KivoNode> probe(new KivoNode(nullptr, wxS("node")));
     if (probe->Load(path) && probe->getSourceDocument() != nullptr) {

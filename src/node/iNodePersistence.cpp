@@ -161,7 +161,7 @@ bool iNode::Read(TiXmlElement* element) {
   setSourceDocument(nullptr);
   // Children read so far may be tied to the document this node owns now.
   retireDocument();
-  const detail::NestingOffset nesting(detail::treeDepth(getParent()));
+  const detail::NestingOffset nesting(detail::enclosingElements(element));
   if (!Load(m_IncludePath) || !Read(getDocument()->RootElement())) {
     base->Error(includeLoadError(location, includeName));
   } else if (getElement() != elementBefore) {
@@ -325,7 +325,9 @@ wxString withSeparator(const wxString& folder) {
 }  // namespace
 
 wxFileName iNode::FindFilename(const wxString& name) {
-  if (wxFileName::FileExists(name)) return wxFileName(name);
+  if (wxFileName::FileExists(name) || !detail::describeNonRegularFile(name).empty()) {
+    return wxFileName(name);
+  }
   std::vector<wxString> candidates;
   if (KivoBase* base = owningBase()) {
     for (const wxString& location : base->GetResourceLocations()) {
@@ -344,6 +346,11 @@ wxFileName iNode::FindFilename(const wxString& name) {
   for (const wxString& candidate : candidates) {
     const wxFileName file = normalised(candidate);
     if (file.FileExists()) return file;
+  }
+  // Failing a file, a folder or device of that name, so the caller can say what it is.
+  for (const wxString& candidate : candidates) {
+    const wxFileName file = normalised(candidate);
+    if (wxFileName::Exists(file.GetFullPath())) return file;
   }
   Error(wxString::Format(wxS("File '%s' not found"), name));
   return wxFileName(name);

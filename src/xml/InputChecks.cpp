@@ -12,7 +12,6 @@
 #include <tinyxml.h>
 
 #include "log/Report.h"
-#include "kivo/node/iNode.h"
 #include "kivo/xml/XmlLimits.h"
 
 namespace KivoUnit {
@@ -257,10 +256,13 @@ wxString describeNonRegularFile(const wxString& path) {
   return S_ISDIR(info.st_mode) ? wxS("is a folder") : wxS("is not a regular file");
 }
 
-int treeDepth(const iNode* node) {
-  int depth = 0;
-  for (; node != nullptr; node = node->getParent()) ++depth;
-  return depth;
+int enclosingElements(const TiXmlElement* element) {
+  int count = 0;
+  for (const TiXmlNode* node = element != nullptr ? element->Parent() : nullptr;
+       node != nullptr && node->ToElement() != nullptr; node = node->Parent()) {
+    ++count;
+  }
+  return count;
 }
 
 wxString lastRefusal() { return t_LastRefusal; }

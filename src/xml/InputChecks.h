@@ -5,10 +5,7 @@
 #include <wx/string.h>
 
 class TiXmlDocument;
-
-namespace KivoUnit {
-class iNode;
-}
+class TiXmlElement;
 
 namespace KivoUnit::detail {
 
@@ -47,7 +44,9 @@ class NestingOffset {
   int m_Levels;
 };
 
-// The number of nodes from the top of the tree down to `node`, 0 for null.
-int treeDepth(const iNode* node);
+// The number of elements that hold `element` in its document, 0 for null. An
+// included file's root takes the place of the element that names it, so its
+// nesting counts from there.
+int enclosingElements(const TiXmlElement* element);
 
 }  // namespace KivoUnit::detail
