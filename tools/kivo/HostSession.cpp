@@ -60,6 +60,8 @@ bool hasInternalDoctype(const TiXmlDocument& document) {
 // The library names the parser's error, which is empty for a document that parses
 // but holds no element at all.
 std::string bootFailureReason(const std::string& file, const std::string& libraryReason) {
+  // Parsed again only to explain a missing root: other files may be too deep to parse.
+  if (libraryReason.find("'no root element'") == std::string::npos) return libraryReason;
   TiXmlDocument document;
   if (!document.LoadFile(file.c_str()) || document.RootElement() != nullptr) return libraryReason;
   return hasInternalDoctype(document)
