@@ -36,5 +36,8 @@
 #include "kivo/plugin/iPlugin.h"
 #include "kivo/thread/KivoLocker.h"
 #include "kivo/thread/ThreadBase.h"
+#include "kivo/update/AutoUpdater.h"
+#include "kivo/update/AutoUpdaterThread.h"
+#include "kivo/update/KivoAutoUpdater.h"
 #include "kivo/xml/KivoXML.h"
 #include "kivo/xml/XmlLimits.h"

@@ -1,6 +1,7 @@
 // An example plug-in: "Echo" answers its argument, "Upper" its argument in
 // capitals, "Greet" a greeting; the "greeting" element makes nodes that answer
-// "hello <name>" to any command.
+// "hello <name>" to any command, the "counter" element nodes that count their
+// AutoUpdate calls in their attribute "count".
 #include <cctype>
 #include <string>
 
@@ -18,15 +19,32 @@ class GreetingNode : public iNode {
   wxString Execute(const wxString&, const wxString&) override { return wxS("hello ") + getName(); }
 };
 
+// Give it "auto_update_interval" and put an "AutoUpdater" before it in the file.
+class CounterNode : public iNode {
+ public:
+  CounterNode(iNode* parent, const wxString& element) : iNode(parent, element) {}
+  bool Init() override {
+    setUintAttribute(wxS("count"), m_Count, 0, 0);
+    return iNode::Init();
+  }
+  // Runs on the auto-updater's thread under the tree lock, like every tree change.
+  void AutoUpdate(double) override { setUintAttribute(wxS("count"), ++m_Count, 0, 0); }
+
+ private:
+  unsigned int m_Count = 0;
+};
+
 class GreetingFactory : public iNodeFactory {
  public:
   GreetingFactory() : iNodeFactory(nullptr, wxS("factory")) {
     setName(wxS("Greetings"));
     Register(wxS("greeting"));
+    Register(wxS("counter"));
     RegisterElements();
   }
   iNode* Create(const wxString& element, TiXmlElement* xml, iNode* parent) override {
-    iNode* node = new GreetingNode(parent, element);
+    iNode* node = element == wxS("counter") ? static_cast<iNode*>(new CounterNode(parent, element))
+                                            : new GreetingNode(parent, element);
     return xml != nullptr ? Read(element, node, xml) : node;
   }
 };

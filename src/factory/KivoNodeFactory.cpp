@@ -7,6 +7,7 @@
 #include "kivo/node/SymLinkNode.h"
 #include "kivo/plugin/KivoAddons.h"
 #include "kivo/plugin/KivoLibrary.h"
+#include "kivo/update/KivoAutoUpdater.h"
 
 namespace KivoUnit {
 
@@ -22,6 +23,7 @@ KivoNodeFactory::KivoNodeFactory(iNode* parent, const wxString& element)
   Register(wxS("addons"));
   Register(wxS("library"));
   Register(wxS("Lua"));
+  Register(wxS("AutoUpdater"));
   RegisterElements();
 }
 
@@ -45,6 +47,8 @@ iNode* KivoNodeFactory::Create(const wxString& element, TiXmlElement* xml, iNode
     node = new KivoLibrary(parent, element);
   } else if (element == wxS("Lua")) {
     node = new LuaNode(parent, element);
+  } else if (element == wxS("AutoUpdater")) {
+    node = new KivoAutoUpdater(parent, element);
   }
   return xml != nullptr ? Read(element, node, xml) : node;
 }

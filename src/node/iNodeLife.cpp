@@ -5,6 +5,7 @@
 #include "kivo/app/UpdateEvent.h"
 #include "kivo/node/iNode.h"
 #include "kivo/node/iNodeListener.h"
+#include "kivo/update/KivoAutoUpdater.h"
 
 namespace KivoUnit {
 namespace {
@@ -24,6 +25,13 @@ const KivoBase* routingBase(const iNode* node) {
   return root == node ? nullptr : dynamic_cast<const KivoBase*>(root);
 }
 
+// Only a KivoAutoUpdater at "/kivo/AutoUpdater" of the node's own tree counts.
+KivoAutoUpdater* findAutoUpdater(iNode* node) {
+  iNode* root = node->GetRoot();
+  return root != nullptr ? dynamic_cast<KivoAutoUpdater*>(root->Search(wxS("/kivo/AutoUpdater")))
+                         : nullptr;
+}
+
 }  // namespace
 
 // --- initialisation and clean-up ---------------------------------------------
@@ -33,6 +41,9 @@ bool iNode::Init() {
   // Each child's Init clears its own children, so only this level is cleared here;
   // a full CleanUp per node would walk every subtree once per level above it.
   dropDashedChildren();
+  if (hasAttribute(wxS("auto_update_interval"))) {
+    registerAutoUpdater(getDoubleAttribute(wxS("auto_update_interval"), 1.0));
+  }
   for (size_t i = 0; i < getChildren().size(); ++i) {
     if (iNode* child = getChildren()[i]) child->Init();
   }
@@ -66,6 +77,7 @@ void iNode::dropDashedChildren() {
 }
 
 void iNode::destroy() {
+  if (m_AutoUpdateRegistered) unregisterAutoUpdater();
   notifyListeners([this](iNodeListener* listener) {
     listener->onDeleted(this);
     listener->removeNode(this);
@@ -78,6 +90,27 @@ void iNode::destroy() {
 // --- updating ----------------------------------------------------------------
 
 void iNode::AutoUpdate(double) {}
+
+// The interval always comes from the node's own attribute, in single precision.
+void iNode::registerAutoUpdater(double) {
+  KivoAutoUpdater* updater = findAutoUpdater(this);
+  if (updater == nullptr) return;
+  const float seconds = static_cast<float>(getDoubleAttribute(wxS("auto_update_interval"), 1.0));
+  m_AutoUpdateId = updater->registerNode(GetFullPath(), seconds);
+  m_AutoUpdateRegistered = true;
+}
+
+bool iNode::unregisterAutoUpdater() {
+  KivoAutoUpdater* updater = findAutoUpdater(this);
+  if (updater == nullptr) return false;
+  m_AutoUpdateRegistered = false;
+  return updater->unregisterNode(m_AutoUpdateId);
+}
+
+double iNode::getAutoUpdateInterval() {
+  KivoAutoUpdater* updater = findAutoUpdater(this);
+  return updater != nullptr ? updater->getNodeUpdateInterval(GetFullPath()) : 0.0;
+}
 
 bool iNode::Update(bool recursive) {
   bool result = true;

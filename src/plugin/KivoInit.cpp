@@ -39,12 +39,13 @@ struct OwnDescriptor {
   std::string author = "Kivo developers";
   std::string company = "Kivo";
   std::string description =
-      formatted("The Kivo Library\n%s Version %s build %li\nRelease %.02f %s", "Release", "1.0.1.2",
-                15L, 9.06, "Alpha");
-  _PluginVersion version{1, 0, 1, 2};
+      formatted("The Kivo Library\n%s Version %s build %li\nRelease %.02f %s", "Release",
+                KIVO_VERSION, 15L, 9.06, "Alpha");
+  // The project's version (set in the build), the same that `LibraryVersion` names.
+  _PluginVersion version{KIVO_VERSION_PARTS};
   _PluginDetails details{name.c_str(), date.c_str(), author.c_str(), company.c_str(),
                          description.c_str()};
-  _PluginBuild build{1005, {buildStamp.c_str(), nullptr, nullptr, nullptr}, 0};
+  _PluginBuild build{KIVO_PLUGIN_API, {buildStamp.c_str(), nullptr, nullptr, nullptr}, 0};
   _PluginInfo info{&version, &details, &build, 0x10000000};
 };
 

@@ -69,7 +69,7 @@ TEST_F(BootTest, EmptyConfigurationGetsTheFixedPaths) {
 
   // The state report carries the base block with the registry.
   const wxString state = base->State(Indent(), wxString());
-  EXPECT_NE(state.Find(wxS("<base>\n <memory allocated=\"0\" freed=\"0\" total=\"0\" units=\"0\">\n </memory>\n <factories count=\"8\">")), wxNOT_FOUND) << state;
+  EXPECT_NE(state.Find(wxS("<base>\n <memory allocated=\"0\" freed=\"0\" total=\"0\" units=\"0\">\n </memory>\n <factories count=\"9\">")), wxNOT_FOUND) << state;
   EXPECT_NE(state.Find(wxS("<element name=\"SymLink\" factory=\"Kivo\" />")), wxNOT_FOUND);
 }
 

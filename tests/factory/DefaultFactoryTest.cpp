@@ -148,7 +148,7 @@ TEST_F(DefaultFactoryTest, BuiltInElementsAndUnknownNames) {
   EXPECT_EQ(kivo->getName(), wxS("Kivo"));
   EXPECT_EQ(kivo->getClassTag(), wxS("xml.element.inode.inodefactory.nodefactory"));
   EXPECT_EQ(kivo->getAttribute(wxS("registered_elements"), wxS("")),
-            wxS("node, interface, include, SymLink, Controls, addons, library, Lua"));
+            wxS("node, interface, include, SymLink, Controls, addons, library, Lua, AutoUpdater"));
 
   TiXmlElement bogus("bogus");
   EXPECT_EQ(kivo->Create(wxS("bogus"), &bogus, nullptr), nullptr);

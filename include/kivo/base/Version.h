@@ -4,7 +4,8 @@
 
 namespace KivoUnit {
 
-// The library's version as "major.minor.patch".
+// The library's version, "major.minor.patch.tweak": the project's version, also
+// the one in the library's own plug-in record.
 KIVO_API const char* LibraryVersion();
 
 }  // namespace KivoUnit

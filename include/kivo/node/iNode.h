@@ -65,7 +65,15 @@ class KIVO_API iNode : public KivoElement {
   virtual void destroy();
   virtual iNodeFactory* getCreator() const;
   virtual void setCreator(iNodeFactory* creator);
+  // Called on the auto-updater's thread, under the tree lock, with the seconds
+  // since the node's previous call.
   virtual void AutoUpdate(double elapsed);
+  // Registers the full path with the auto-updater at "/kivo/AutoUpdater" (when there
+  // is one) at the interval of the node's own "auto_update_interval" attribute.
+  virtual void registerAutoUpdater(double seconds);
+  virtual bool unregisterAutoUpdater();
+  // Seconds between calls, 0 without an auto-updater or a registration.
+  virtual double getAutoUpdateInterval();
   virtual bool Update(bool recursive);
   virtual bool Update(UpdateEvent& event);
 

@@ -5,7 +5,7 @@
 
 namespace KivoUnit {
 
-// The library's own plug-in record: its descriptor ("Kivo" 1.0.1.2, api 1005),
+// The library's own plug-in record: its descriptor ("Kivo", the project's version, api 1005),
 // its methods "Boot", "GetBase", "About", "State", "Info", "Run", "MessageBox"
 // and its table of the ten interface functions. Built when the library is
 // loaded, alive until it is unloaded; the exported `start` hands it out.
