@@ -2,7 +2,7 @@
 
 // Everything a host needs in one include: the application record, the boot
 // loader, the base and its guard, the node tree with its factories, plug-ins,
-// logging, conversions and profilers.
+// logging, translation, conversions and profilers.
 #include "kivo/KivoExport.h"
 #include "kivo/KivoTypes.h"
 #include "kivo/app/Application.h"
@@ -18,7 +18,12 @@
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/factory/NodeFactories.h"
 #include "kivo/factory/iNodeFactory.h"
+#include "kivo/locale/Internationalization.h"
+#include "kivo/locale/KivoLocale.h"
 #include "kivo/locale/KivoTranslator.h"
+#include "kivo/locale/LanguageEntry.h"
+#include "kivo/locale/Localization.h"
+#include "kivo/locale/Translation.h"
 #include "kivo/lua/LuaNode.h"
 #include "kivo/node/ControlNode.h"
 #include "kivo/node/ControlsNode.h"

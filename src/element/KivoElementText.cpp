@@ -1,14 +1,12 @@
 // The static text operations of elements: name encoding, UTF-8 checks and labels.
-#include <atomic>
 #include <cstring>
 
 #include <tinyxml.h>
 
-#include <wx/intl.h>
-
 #include "log/Report.h"
 #include "kivo/convert/Convert.h"
 #include "kivo/element/KivoElement.h"
+#include "kivo/locale/KivoTranslator.h"
 
 namespace KivoUnit {
 
@@ -16,8 +14,6 @@ namespace {
 
 constexpr const char* kSourcePath = "include/kivo/KivoElement";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-std::atomic<KivoElement::LabelTranslator> g_LabelTranslator{nullptr};
 
 bool isSafeByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
@@ -68,14 +64,6 @@ size_t continuationCount(unsigned char c) {
   return 0;
 }
 
-wxString translate(const wxString& text) {
-  if (const KivoElement::LabelTranslator translator = g_LabelTranslator.load()) {
-    return translator(text);
-  }
-  const wxLocale* locale = wxGetLocale();
-  return locale ? locale->GetString(text) : text;
-}
-
 void labelElement(TiXmlElement& element) {
   const char* translatable = element.Attribute("translatable_name");
   const char* plain = element.Attribute("name");
@@ -94,7 +82,7 @@ void labelElement(TiXmlElement& element) {
   wxString base;
   const wxString full = wxString::FromUTF8(name);
   const long number = KivoElement::CutStringEndValue(full, base);
-  wxString text = translate(base);
+  wxString text = KivoTranslator::getSingleton().TranslateLabel(base);
   if (base != full) text = wxString::Format(wxS("%s (%li)"), text, number);
   element.SetAttribute("label", text.utf8_str().data());
 }
@@ -180,10 +168,6 @@ void KivoElement::TranslateNamesToLabels(TiXmlElement* element) {
   for (TiXmlElement* node = element; node != nullptr; node = nextInWalk(node, stop)) {
     labelElement(*node);
   }
-}
-
-void KivoElement::setLabelTranslator(LabelTranslator translator) {
-  g_LabelTranslator.store(translator);
 }
 
 bool KivoElement::is_utf8(const char* text) {

@@ -13,46 +13,31 @@
 
 using KivoUnit::Convert;
 
-TEST(Convert, IntegerTextsFallBackOnlyWhenEmpty) {
-  EXPECT_EQ(Convert::StringToInteger(wxS(""), 7), 7);
-  EXPECT_EQ(Convert::StringToInteger(wxS("x"), 7), 0);
-  EXPECT_EQ(Convert::StringToInteger(wxS(" 42 "), 7), 42);
-  EXPECT_EQ(Convert::StringToInteger(wxS("12abc"), 7), 12);
-  EXPECT_EQ(Convert::StringToInteger(wxS("-17"), 7), -17);
-  EXPECT_EQ(Convert::StringToInteger(wxS("99999999999999999999"), 0), INT_MAX);
-  EXPECT_EQ(Convert::StringToInteger(wxS("-99999999999"), 0), INT_MIN);
-
-  EXPECT_EQ(Convert::StringToUint(wxS(""), 5u), 5u);
-  EXPECT_EQ(Convert::StringToUint(wxS("abc"), 5u), 0u);
-  EXPECT_EQ(Convert::StringToUint(wxS(" 4000000000x"), 5u), 4000000000u);
-  EXPECT_EQ(Convert::StringToUint(wxS("-1"), 5u), UINT_MAX);
-  EXPECT_EQ(Convert::StringToUint(wxS("-5"), 5u), UINT_MAX - 4u);
-  EXPECT_EQ(Convert::StringToUint(wxS("5000000000"), 5u), UINT_MAX);
-
-  EXPECT_EQ(Convert::IntegerToString(-3), wxS("-3"));
-  EXPECT_EQ(Convert::UintToString(4000000000u), wxS("4000000000"));
-}
-
-TEST(Convert, DoubleTextsIgnoreTheProcessLocale) {
-  EXPECT_EQ(Convert::StringToDouble(wxS(""), 1.5), 1.5);
-  EXPECT_EQ(Convert::StringToDouble(wxS("abc"), 1.5), 1.5);
-  EXPECT_EQ(Convert::StringToDouble(wxS("2.25kg"), 1.5), 2.25);
-  EXPECT_EQ(Convert::StringToDouble(wxS(" -0.5"), 1.5), -0.5);
-
+TEST(Convert, NumberAndBooleanTextsFallBackOnlyWhenEmptyAndIgnoreTheLocale) {
+  for (const auto& [text, expected] : std::vector<std::pair<const wxChar*, int>>{
+           {wxS(""), 7}, {wxS("x"), 0}, {wxS(" 42 "), 42}, {wxS("12abc"), 12}, {wxS("-17"), -17},
+           {wxS("99999999999999999999"), INT_MAX}, {wxS("-99999999999"), INT_MIN}}) {
+    EXPECT_EQ(Convert::StringToInteger(text, 7), expected) << text;
+  }
+  for (const auto& [text, expected] : std::vector<std::pair<const wxChar*, unsigned int>>{
+           {wxS(""), 5u}, {wxS("abc"), 0u}, {wxS(" 4000000000x"), 4000000000u},
+           {wxS("-1"), UINT_MAX}, {wxS("-5"), UINT_MAX - 4u}, {wxS("5000000000"), UINT_MAX}}) {
+    EXPECT_EQ(Convert::StringToUint(text, 5u), expected) << text;
+  }
+  for (const auto& [text, expected] : std::vector<std::pair<const wxChar*, double>>{
+           {wxS(""), 1.5}, {wxS("abc"), 1.5}, {wxS("2.25kg"), 2.25}, {wxS(" -0.5"), -0.5}}) {
+    EXPECT_EQ(Convert::StringToDouble(text, 1.5), expected) << text;
+  }
+  EXPECT_EQ(Convert::IntegerToString(-3) + Convert::UintToString(4000000000u), wxS("-34000000000"));
   EXPECT_EQ(Convert::DoubleToString(-0.0001, 2, true), wxS("0.00"));
   EXPECT_EQ(Convert::DoubleToString(-0.0001, 2, false), wxS("-0.00"));
   EXPECT_EQ(Convert::DoubleToString(3.14159, 0, true), wxS("3.141590"));
-  EXPECT_EQ(Convert::DoubleToString(2.5, 3, false), wxS("2.500"));
   EXPECT_EQ(Convert::DoubleToString(-1.25, 1, true), wxS("-1.2"));
-}
-
-TEST(Convert, BooleanTexts) {
   EXPECT_TRUE(Convert::StringToBoolean(wxS("TRUE"), false));
   EXPECT_FALSE(Convert::StringToBoolean(wxS("False"), true));
   EXPECT_TRUE(Convert::StringToBoolean(wxS("yes"), true));
   EXPECT_FALSE(Convert::StringToBoolean(wxS(""), false));
-  EXPECT_EQ(Convert::BooleanToString(true), wxS("true"));
-  EXPECT_EQ(Convert::BooleanToString(false), wxS("false"));
+  EXPECT_EQ(Convert::BooleanToString(true) + Convert::BooleanToString(false), wxS("truefalse"));
 }
 
 TEST(Convert, RoundSendsHalvesAwayFromZero) {
@@ -65,43 +50,12 @@ TEST(Convert, RoundSendsHalvesAwayFromZero) {
 }
 
 TEST(Convert, BytesInHumanFormThresholds) {
-  EXPECT_EQ(Convert::BytesInHumanForm(0), wxS("0 B"));
-  EXPECT_EQ(Convert::BytesInHumanForm(900), wxS("900 B"));
-  EXPECT_EQ(Convert::BytesInHumanForm(901), wxS("0.9 kB"));
-  EXPECT_EQ(Convert::BytesInHumanForm(900000), wxS("900.0 kB"));
-  EXPECT_EQ(Convert::BytesInHumanForm(900001), wxS("0.9 MB"));
-  EXPECT_EQ(Convert::BytesInHumanForm(1500000), wxS("1.5 MB"));
-  EXPECT_EQ(Convert::BytesInHumanForm(wxLongLong(2000000000)), wxS("2.0 GB"));
-  EXPECT_EQ(Convert::BytesInHumanForm(wxLongLong(5000000000000LL)), wxS("5000.0 GB"));
-}
-
-TEST(Convert, DateTextsRoundTripToTheMillisecond) {
-  wxDateTime t(20, wxDateTime::Jan, 2015, 14, 3, 7, 42);
-  const wxString text = Convert::DateTimeToString(t);
-  EXPECT_TRUE(text.StartsWith(wxS("2015-01-20T14:03:07.042"))) << text;
-  const wxString offset = text.Mid(23);
-  ASSERT_EQ(offset.length(), 6u) << text;
-  EXPECT_TRUE(offset[0] == wxS('+') || offset[0] == wxS('-'));
-  EXPECT_EQ(offset[3], wxS(':'));
-
-  const wxDateTime back = Convert::StringToDateTime(text);
-  ASSERT_TRUE(back.IsValid());
-  EXPECT_EQ(back, t);
-  EXPECT_EQ(back.GetMillisecond(), 42);
-
-  const wxDateTime now = wxDateTime::UNow();
-  EXPECT_EQ(Convert::StringToDateTime(Convert::DateTimeToString(now)), now);
-
-  EXPECT_FALSE(Convert::StringToDateTime(wxS("not a date")).IsValid());
-  EXPECT_FALSE(Convert::StringToDateTime(wxS("")).IsValid());
-}
-
-TEST(Convert, TickCountIsMillisecondsSinceTheEpoch) {
-  const long long before = static_cast<long long>(wxDateTime::Now().GetTicks()) * 1000;
-  const long long ticks = Convert::GetTickCount();
-  const long long after = static_cast<long long>(wxDateTime::Now().GetTicks()) * 1000 + 1000;
-  EXPECT_GE(ticks, before);
-  EXPECT_LE(ticks, after);
+  for (const auto& [bytes, text] : std::vector<std::pair<long long, const wxChar*>>{
+           {0, wxS("0 B")}, {900, wxS("900 B")}, {901, wxS("0.9 kB")}, {900000, wxS("900.0 kB")},
+           {900001, wxS("0.9 MB")}, {1500000, wxS("1.5 MB")}, {2000000000, wxS("2.0 GB")},
+           {5000000000000LL, wxS("5000.0 GB")}}) {
+    EXPECT_EQ(Convert::BytesInHumanForm(wxLongLong(bytes)), text);
+  }
 }
 
 TEST(Convert, Utf8Conversions) {
@@ -122,8 +76,7 @@ TEST(Convert, TextCleaners) {
   EXPECT_EQ(Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphaNumerics), wxS("abc1"));
   EXPECT_EQ(Convert::ToValidString(wxS("abc"), wxS("")), wxS(""));
 
-  EXPECT_EQ(Convert::SaferFilename(wxS("a:b?.")), wxS("a_b_"));
-  EXPECT_EQ(Convert::SaferFilename(wxS("...")), wxS(""));
+  EXPECT_EQ(Convert::SaferFilename(wxS("a:b?.")) + Convert::SaferFilename(wxS("...")), wxS("a_b_"));
   EXPECT_EQ(Convert::SaferFilename(wxS("\\/:*?\"<>|")), wxS("_________"));
   EXPECT_EQ(Convert::SaferFilename(wxS("name . ")), wxS("name"));
   const wxString longName = wxString(wxS('x'), 259) + wxS("/") + wxString(wxS('y'), 40);
@@ -134,10 +87,10 @@ TEST(Convert, UriEscaping) {
   EXPECT_EQ(Convert::encodeURI(wxS("a b")), wxS("a%20b"));
   EXPECT_EQ(Convert::encodeURI(wxS("\t")), wxS("%09"));
   EXPECT_EQ(Convert::encodeURI(wxString::FromUTF8("\xC3\xA9")), wxS("%C3%A9"));
-  EXPECT_EQ(Convert::decodeURI(wxS("a%20b")), wxS("a b"));
-  EXPECT_EQ(Convert::decodeURI(wxS("100%")), wxS("100%"));
-  EXPECT_EQ(Convert::decodeURI(wxS("%4")), wxS("%4"));
-  EXPECT_EQ(Convert::decodeURI(wxS("%zz")), wxS("%zz"));
+  for (const wxChar* kept : {wxS("100%"), wxS("%4"), wxS("%zz")}) {
+    EXPECT_EQ(Convert::decodeURI(kept), kept);
+  }
+  EXPECT_EQ(Convert::decodeURI(wxS("a%20b%41")), wxS("a bA"));
   EXPECT_EQ(Convert::decodeURI(wxS("%c3%a9")), wxString::FromUTF8("\xC3\xA9"));
   const wxString mixed = wxString::FromUTF8("x/y?z=1&\xE2\x82\xAC");
   EXPECT_EQ(Convert::decodeURI(Convert::encodeURI(mixed)), mixed);
@@ -154,7 +107,7 @@ TEST(Indent, LinesAndLevels) {
   EXPECT_EQ(defaults.it(wxS("z"), 1), wxS(" z\n"));
 }
 
-TEST(Convert, DateTextsCarryTheStandardOffsetOfTheZone) {
+TEST(Convert, DateTextsRoundTripToTheMillisecondWithTheStandardOffsetOfTheZone) {
   // A zone with a half-hour offset and no daylight saving, given as a POSIX rule so
   // that no time-zone database is needed.
   const char* previous = std::getenv("TZ");
@@ -162,9 +115,14 @@ TEST(Convert, DateTextsCarryTheStandardOffsetOfTheZone) {
   setenv("TZ", "XST+3:30", 1);
   tzset();
   const wxDateTime t(1, wxDateTime::Jul, 2020, 23, 59, 59, 999);
-  const wxString text = Convert::DateTimeToString(t);
-  EXPECT_EQ(text, wxS("2020-07-01T23:59:59.999-03:30"));
-  EXPECT_EQ(Convert::StringToDateTime(text), t);
+  EXPECT_EQ(Convert::DateTimeToString(t), wxS("2020-07-01T23:59:59.999-03:30"));
+  EXPECT_EQ(Convert::DateTimeToString(wxDateTime(20, wxDateTime::Jan, 2015, 14, 3, 7, 42)),
+            wxS("2015-01-20T14:03:07.042-03:30"));
+  for (const wxDateTime& time : {t, wxDateTime::UNow()}) {
+    EXPECT_EQ(Convert::StringToDateTime(Convert::DateTimeToString(time)), time);
+  }
+  EXPECT_FALSE(Convert::StringToDateTime(wxS("not a date")).IsValid());
+  EXPECT_FALSE(Convert::StringToDateTime(wxS("")).IsValid());
   if (previous) {
     setenv("TZ", saved.c_str(), 1);
   } else {

@@ -1,10 +1,8 @@
 // Reading elements from XML, writing them back to documents and files, and reports.
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include "kivo/convert/Indent.h"
 #include "kivo/element/KivoElement.h"
-#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"
 

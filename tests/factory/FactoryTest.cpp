@@ -4,9 +4,7 @@
 #include "support/NodeFixture.h"
 
 using KivoUnit::iNode;
-using KivoTest::NodeTest;
-using KivoTest::TestFactory;
-using KivoTest::TestNode;
+using namespace KivoTest;
 
 TEST_F(NodeTest, QualifiedKeysWinBelowTheirParentAndPassThePlainElementName) {
   TestFactory special(wxS("Special"));

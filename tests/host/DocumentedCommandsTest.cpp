@@ -3,8 +3,8 @@
 //
 // How a command line is recognised:
 // - In a Markdown file, a line of an indented code block that starts with "$ " (four
-//   spaces, "$", a space). The rest of the line is the command, run by /bin/sh. The
-//   lines below it in the same block, up to the next command, are its output, and
+//   or more spaces, "$", a space; more inside a list item). The rest of the line is the command, run by /bin/sh. The
+//   lines below it in the same block (as deeply indented), up to the next command, are its output, and
 //   must be what it prints.
 // - In an example configuration (.xml), a text in single quotes inside an XML
 //   comment that starts with "kivo ".
@@ -57,17 +57,23 @@ std::vector<CommandLine> commandsOf(const fs::path& file, const std::string& nam
   const std::regex quotedKivo("'(kivo [^']*)'");
   bool inComment = false;
   bool afterCommand = false;  // in the code block of a command, below it
+  size_t blockIndent = 0;     // the indentation of that code block
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string where = name + ":" + std::to_string(i + 1);
     const std::string& line = lines[i];
     if (markdown) {
-      const bool inBlock = line.rfind("    ", 0) == 0;
-      if (line.rfind("    $ ", 0) == 0) {
-        commands.push_back({where, line.substr(6), ""});
-      } else if (inBlock && afterCommand) {
-        commands.back().output += line.substr(4) + "\n";
+      const size_t indent = line.find_first_not_of(' ');
+      const bool isCommand = indent != std::string::npos && indent >= 4 &&
+                             line.compare(indent, 2, "$ ") == 0;
+      if (isCommand) {
+        commands.push_back({where, line.substr(indent + 2), ""});
+        blockIndent = indent;
+      } else if (afterCommand && line.rfind(std::string(blockIndent, ' '), 0) == 0) {
+        commands.back().output += line.substr(blockIndent) + "\n";
+      } else {
+        afterCommand = false;
       }
-      afterCommand = inBlock && (afterCommand || line.rfind("    $ ", 0) == 0);
+      afterCommand = afterCommand || isCommand;
       continue;
     }
     const bool opens = line.find("<!--") != std::string::npos;

@@ -1,7 +1,5 @@
 #include "kivo/node/ControlNode.h"
 #include "kivo/node/ControlsNode.h"
-#include "kivo/node/KivoInterface.h"
-#include "kivo/node/KivoNode.h"
 #include "kivo/node/SymLinkNode.h"
 #include "support/NodeFixture.h"
 
@@ -100,16 +98,6 @@ TEST_F(NodeTest, ControlsStepAndTriggerTheirControls) {
   b->readAttributes();
   EXPECT_TRUE(b->getRepeat());
   EXPECT_FLOAT_EQ(b->getRepeatInterval(), 2.5f);
-}
-
-TEST_F(NodeTest, PlainNodesCarryTheirClassTags) {
-  const KivoNode node(nullptr, wxS("node"), wxS("my node"), wxS("brief text"));
-  EXPECT_EQ(node.getName(), wxS("my$20node"));
-  EXPECT_EQ(node.getLabel(), wxS("my node"));
-  EXPECT_EQ(node.getBrief(), wxS("brief text"));
-  EXPECT_EQ(node.getClassTag(), wxS("xml.element.inode.node"));
-  const KivoInterface interface(nullptr, wxS("interface"));
-  EXPECT_EQ(interface.getClassTag(), wxS("xml.element.inode.interface"));
 }
 
 TEST_F(NodeTest, ListenersForgetNodesAndNodesForgetListeners) {

@@ -6,21 +6,7 @@
 #include "support/NodeFixture.h"
 
 using KivoUnit::iNode;
-using KivoTest::NodeTest;
-using KivoTest::RecordingListener;
-using KivoTest::TestNode;
-
-namespace {
-
-std::vector<wxString> childNames(const iNode* node) {
-  std::vector<wxString> names;
-  for (const iNode* child : node->getChildren()) {
-    if (child != nullptr) names.push_back(child->getName());
-  }
-  return names;
-}
-
-}  // namespace
+using namespace KivoTest;
 
 TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
   iNode* a = add(base, wxS("a"));
@@ -42,55 +28,48 @@ TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
   // A node under its own descendant: it already has a parent, so it is refused.
   EXPECT_FALSE(b->AppendChild(a, nullptr, false));
 
-  EXPECT_EQ(childNames(base), std::vector<wxString>{wxS("a")});
-  EXPECT_EQ(childNames(a), std::vector<wxString>{wxS("b")});
+  EXPECT_EQ(childNames(base), Names{wxS("a")});
+  EXPECT_EQ(childNames(a), Names{wxS("b")});
   EXPECT_EQ(b->getParent(), a);
   EXPECT_EQ(detached.getParent(), nullptr);
 }
 
-TEST_F(NodeTest, AppendGivesUniqueNamesAndLabels) {
+TEST_F(NodeTest, AppendAndCreateChildGiveUniqueNamesAndLabels) {
+  auto appendItem = [&](iNode* parent, const wxString& name, const wxString& label) {
+    iNode* node = base->CreateNode(wxS("item"), nullptr, nullptr);
+    node->setName(name);
+    node->setLabel(label);
+    EXPECT_TRUE(parent->append(node));
+    return node;
+  };
   iNode* list = add(base, wxS("list"));
   add(list, wxS("Item"));
-  iNode* second = base->CreateNode(wxS("item"), nullptr, nullptr);
-  second->setName(wxS("Item"));
-  ASSERT_TRUE(list->append(second));
+  iNode* second = appendItem(list, wxS("Item"), wxS(""));
   EXPECT_EQ(second->getLabel(), wxS("Item (1)"));
   EXPECT_EQ(second->getName(), wxS("Item$20$281$29"));
   EXPECT_TRUE(log->contains(
       wxS("Created new name 'Item$20$281$29' label 'Item (1)' under '/kivo/list'"), 3));
+  appendItem(list, wxS("Item (2)"), wxS(""));
+  EXPECT_EQ(appendItem(list, wxS("Item"), wxS(""))->getName(), iNode::encode(wxS("Item (3)")));
 
-  iNode* other = add(base, wxS("other"));
-  add(other, wxS("Item"));
-  iNode* two = base->CreateNode(wxS("item"), nullptr, nullptr);
-  two->setName(wxS("Item (2)"));
-  ASSERT_TRUE(other->append(two));
-  iNode* third = base->CreateNode(wxS("item"), nullptr, nullptr);
-  third->setName(wxS("Item"));
-  ASSERT_TRUE(other->append(third));
-  EXPECT_EQ(third->getLabel(), wxS("Item (3)"));
-  EXPECT_EQ(third->getName(), iNode::encode(wxS("Item (3)")));
-
-  // A name clash that is not a label clash: the name gets a UTC time stamp.
+  // A name clash that is not a label clash: the name gets a UTC time stamp; clashes in a
+  // row still end in distinct names.
   iNode* stamped = add(base, wxS("stamped"));
-  iNode* x = add(stamped, wxS("x"));
-  x->setLabel(wxS("Other"));
-  iNode* y = base->CreateNode(wxS("item"), nullptr, nullptr);
-  y->setName(wxS("x"));
-  y->setLabel(wxS("Y"));
-  ASSERT_TRUE(stamped->append(y));
+  add(stamped, wxS("x"))->setLabel(wxS("Other"));
+  iNode* y = appendItem(stamped, wxS("x"), wxS("Y"));
   EXPECT_EQ(y->getLabel(), wxS("Y"));
   EXPECT_TRUE(y->getName().Matches(wxS("Y\?\?\?\?-\?\?-\?\?-\?\?-\?\?-\?\?Z.*"))) << y->getName();
-
-  // Several clashes in a row still end in distinct names.
-  for (int i = 0; i < 5; ++i) {
-    iNode* again = base->CreateNode(wxS("item"), nullptr, nullptr);
-    again->setName(wxS("x"));
-    again->setLabel(wxS("Y"));
-    ASSERT_TRUE(stamped->append(again));
-  }
-  std::vector<wxString> names = childNames(stamped);
+  for (int i = 0; i < 5; ++i) appendItem(stamped, wxS("x"), wxS("Y"));
+  Names names = childNames(stamped);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+
+  iNode* first = list->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(list->CreateChild(wxS("kid"), wxS("item"), wxS(""), false)->getLabel(), wxS("kid (1)"));
+  EXPECT_EQ(list->CreateChild(wxS("x"), wxS("unknown"), wxS(""), false), nullptr);
+  EXPECT_EQ(list->CreateChild(wxS("x"), wxS("broken"), wxS(""), false), nullptr);
+  EXPECT_EQ(list->GetChild(wxS("kid (1)")), list->getChildren().back()) << "found by label";
 }
 
 TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
@@ -101,7 +80,7 @@ TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
   b->RegisterListener(&listener);  // once only
 
   b->setName(wxS("b"));  // unchanged name: only the label is told
-  EXPECT_EQ(listener.events, std::vector<wxString>{wxS("label b")});
+  EXPECT_EQ(listener.events, Names{wxS("label b")});
   listener.events.clear();
 
   b->setName(wxS("a"));
@@ -113,7 +92,7 @@ TEST_F(NodeTest, RenamingNotifiesLabelThenNameAndResolvesSiblingClashes) {
   listener.events.clear();
   b->setLabel(wxS(""));
   b->setAttribute(wxS("colour"), wxS("red"));
-  EXPECT_EQ(listener.events, std::vector<wxString>{wxS("attribute colour=red")});
+  EXPECT_EQ(listener.events, Names{wxS("attribute colour=red")});
   b->RemoveListener(&listener);
   b->RemoveListener(&listener);
   EXPECT_TRUE(log->contains(wxS("RemoveListener did not find the listener"), 0));
@@ -129,8 +108,8 @@ TEST_F(NodeTest, InitDropsChildrenWhoseNamesBeginWithDash) {
 
   ASSERT_TRUE(base->AppendChild(detached, nullptr, false));  // initialises it
   EXPECT_TRUE(detached->isInitialized());
-  EXPECT_EQ(childNames(detached), std::vector<wxString>{wxS("keep")});
-  EXPECT_EQ(TestNode::destroyed(), std::vector<wxString>{wxS("-drop")});
+  EXPECT_EQ(childNames(detached), Names{wxS("keep")});
+  EXPECT_EQ(TestNode::destroyed(), Names{wxS("-drop")});
 }
 
 TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
@@ -142,50 +121,44 @@ TEST_F(NodeTest, SwapAndMoveKeepListAndXmlInStep) {
   iNode* a = add(parent, wxS("a"));
   iNode* b = add(parent, wxS("b"));
   iNode* c = add(parent, wxS("c"));
-  TiXmlElement* tieA = rootElement->FirstChildElement("a");
-  a->setTie(tieA);
-  b->setTie(rootElement->FirstChildElement("b"));
-  c->setTie(rootElement->FirstChildElement("c"));
+  for (iNode* n : {a, b, c}) n->setTie(rootElement->FirstChildElement(n->getName().utf8_str()));
+  TiXmlElement* tieA = a->getTie();
   iNode* deep = add(a, wxS("deep"));
   deep->setTie(tieA->FirstChildElement("deep"));
-
-  auto xmlOrder = [&] {
-    std::string order;
-    for (TiXmlElement* e = rootElement->FirstChildElement(); e; e = e->NextSiblingElement()) {
-      order += e->Value();
+  // The list's order, then the elements' order.
+  auto order = [&](iNode* node) {
+    wxString text;
+    for (const wxString& name : childNames(node)) text += name;
+    text += wxS("|");
+    if (node->getTie() == nullptr) return text;
+    for (TiXmlElement* e = node->getTie()->FirstChildElement(); e; e = e->NextSiblingElement()) {
+      text += e->Value();
     }
-    return order;
+    return text;
   };
-
   EXPECT_TRUE(parent->swapChildren(a, c));
-  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("c"), wxS("b"), wxS("a")}));
-  EXPECT_EQ(xmlOrder(), "cba");
+  EXPECT_EQ(order(parent), wxS("cba|cba"));
   EXPECT_EQ(a->getTie(), tieA) << "each child keeps its own element";
   EXPECT_STREQ(deep->getTie()->Value(), "deep");
-
   EXPECT_TRUE(parent->swapChildren(wxS("b"), wxS("a")));
-  EXPECT_EQ(xmlOrder(), "cab");
+  EXPECT_EQ(order(parent), wxS("cab|cab"));
   EXPECT_FALSE(parent->swapChildren(wxS("b"), wxS("nobody")));
-
   parent->moveChildAfter(c, b);
-  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("a"), wxS("b"), wxS("c")}));
-  EXPECT_EQ(xmlOrder(), "abc");
+  EXPECT_EQ(order(parent), wxS("abc|abc"));
   parent->moveChildBefore(c, a);
-  EXPECT_EQ(childNames(parent), (std::vector<wxString>{wxS("c"), wxS("a"), wxS("b")}));
-  EXPECT_EQ(xmlOrder(), "cab");
-
+  EXPECT_EQ(order(parent), wxS("cab|cab"));
   EXPECT_FALSE(parent->sortChildrenByLabel(iNode::SortAscending));
   EXPECT_FALSE(parent->sortChildrenByAttribute(wxS("x"), iNode::SortDescending));
-  EXPECT_EQ(xmlOrder(), "cab");
+  EXPECT_EQ(order(parent), wxS("cab|cab"));
 
   // Without ties only moveChildBefore changes the list.
   iNode* loose = add(base, wxS("loose"));
   iNode* p = add(loose, wxS("p"));
   iNode* q = add(loose, wxS("q"));
   loose->moveChildAfter(p, q);
-  EXPECT_EQ(childNames(loose), (std::vector<wxString>{wxS("p"), wxS("q")}));
+  EXPECT_EQ(order(loose), wxS("pq|"));
   loose->moveChildBefore(q, p);
-  EXPECT_EQ(childNames(loose), (std::vector<wxString>{wxS("q"), wxS("p")}));
+  EXPECT_EQ(order(loose), wxS("qp|"));
 
   // Detach the borrowed document's elements before the nodes go away.
   parent->RemoveAllChildren();
@@ -207,11 +180,11 @@ TEST_F(NodeTest, DestroyTellsListenersInOrderBeforeChildrenGo) {
 
   const size_t destroyedBefore = TestNode::destroyed().size();
   base->RemoveChild(top);
-  EXPECT_EQ(journal, (std::vector<wxString>{wxS("one:deleted top"), wxS("one:remove top"),
+  EXPECT_EQ(journal, (Names{wxS("one:deleted top"), wxS("one:remove top"),
                                             wxS("two:deleted top"), wxS("two:remove top")}));
   const std::vector<wxString> gone(TestNode::destroyed().begin() + destroyedBefore,
                                    TestNode::destroyed().end());
-  EXPECT_EQ(gone, (std::vector<wxString>{wxS("second"), wxS("first"), wxS("top")}));
+  EXPECT_EQ(gone, (Names{wxS("second"), wxS("first"), wxS("top")}));
   EXPECT_TRUE(one.getNodes().empty());
   EXPECT_FALSE(base->hasChildren());
 }
@@ -228,70 +201,44 @@ TEST_F(NodeTest, ConstructionIdsGrowAndReverseListingIsNewestFirst) {
   base->getChildrenSortedByReverseConstructionId(order);
   std::vector<wxString> paths;
   for (const auto& [id, path] : order) paths.push_back(path);
-  EXPECT_EQ(paths, (std::vector<wxString>{wxS("/kivo/c"), wxS("/kivo/a/b"), wxS("/kivo/a")}));
+  EXPECT_EQ(paths, (Names{wxS("/kivo/c"), wxS("/kivo/a/b"), wxS("/kivo/a")}));
 
   const unsigned int destroyedBefore = iNode::s_Destroyed;
   base->RemoveChild(a);
   EXPECT_EQ(iNode::s_Destroyed, destroyedBefore + 2);
 }
 
-TEST_F(NodeTest, UpdatesShutdownAndSaveNotificationsWalkTheTree) {
+TEST_F(NodeTest, UpdatesWalkTheTreeAndMessagesGoToTheBaseOrTheStandardStreams) {
   iNode* a = add(base, wxS("a"));
   iNode* b = add(a, wxS("b"));
   RecordingListener la, lb;
-  std::vector<wxString> journal;
+  Names journal;
   la.tag = wxS("a");
   lb.tag = wxS("b");
   la.journal = lb.journal = &journal;
   a->RegisterListener(&la);
   b->RegisterListener(&lb);
-
   EXPECT_TRUE(a->Update(true));
-  EXPECT_EQ(journal, (std::vector<wxString>{wxS("b:update b"), wxS("a:update a")}));
-  journal.clear();
   EXPECT_TRUE(a->Update(false));
-  EXPECT_EQ(journal, std::vector<wxString>{wxS("a:update a")});
-  journal.clear();
-
   KivoUnit::UpdateEvent event(0.25);
-  EXPECT_TRUE(a->Update(event));
-  EXPECT_TRUE(journal.empty()) << "updating by event is off unless a node enables it";
-  EXPECT_EQ(a->getElapsedTime(), 0.0);
-
+  EXPECT_TRUE(a->Update(event));  // off unless a node enables it
+  EXPECT_EQ(journal, (Names{wxS("b:update b"), wxS("a:update a"), wxS("a:update a")}));
   EXPECT_EQ(a->Execute(wxS("run"), wxS("p=1")), wxS(""));
   a->Log(wxS("x"), wxS("y"));
-  EXPECT_EQ(la.events.back(), wxS("log a x y"));
-  EXPECT_EQ(la.events[la.events.size() - 2], wxS("execute a run?p=1"));
-}
+  EXPECT_EQ(Names(la.events.end() - 2, la.events.end()),
+            (Names{wxS("execute a run?p=1"), wxS("log a x y")}));
 
-TEST_F(NodeTest, ReadOnlyIsInheritedWithinOneDocument) {
-  iNode* a = add(base, wxS("a"));
-  iNode* b = add(a, wxS("b"));
-  iNode* c = add(b, wxS("c"));
-  EXPECT_FALSE(c->isReadOnly());
-  a->setReadOnly(true);
-  EXPECT_TRUE(c->isReadOnly());
-  TiXmlDocument included;
-  b->setSourceDocument(&included);  // b loaded a file of its own
-  EXPECT_FALSE(c->isReadOnly());
-  EXPECT_TRUE(a->isReadOnly());
-  b->setSourceDocument(nullptr);
-}
-
-TEST_F(NodeTest, MessagesGoToTheBaseOrToTheStandardStreams) {
-  iNode* a = add(base, wxS("a"));
   a->Warning(wxS("careful"));
   a->Error(wxS("broken"));
-  EXPECT_TRUE(log->contains(wxS("careful"), 4));
-  EXPECT_TRUE(log->contains(wxS("broken"), 5));
+  a->Debug(wxS("quiet"));
+  a->Log(wxS("said"));
+  for (const auto& [text, level] : std::vector<std::pair<const wxChar*, int>>{
+           {wxS("careful"), 4}, {wxS("broken"), 5}, {wxS("quiet"), 0}, {wxS("said"), 3}}) {
+    EXPECT_TRUE(log->contains(text, level)) << text;
+  }
   EXPECT_EQ(base->GetError(), wxS("broken"));
   a->FatalError(wxS("worse"));
   EXPECT_EQ(base->GetError(), wxS("worse"));
-  a->Debug(wxS("quiet"));
-  a->Log(wxS("said"));
-  EXPECT_TRUE(log->contains(wxS("quiet"), 0));
-  EXPECT_TRUE(log->contains(wxS("said"), 3));
-
   TestNode detached(wxS("node"));
   log->clear();
   testing::internal::CaptureStdout();
@@ -301,21 +248,14 @@ TEST_F(NodeTest, MessagesGoToTheBaseOrToTheStandardStreams) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
   EXPECT_EQ(log->count(), 0u);
-}
 
-TEST_F(NodeTest, CreateChildUsesTheRegistryAndUniqueNames) {
-  iNode* a = add(base, wxS("a"));
-  iNode* first = a->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->getElement(), wxS("item"));
-  EXPECT_EQ(first->getLabel(), wxS("kid"));
-  iNode* second = a->CreateChild(wxS("kid"), wxS("item"), wxS(""), false);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->getLabel(), wxS("kid (1)"));
-  EXPECT_EQ(a->CreateChild(wxS("x"), wxS("unknown"), wxS(""), false), nullptr);
-  EXPECT_EQ(a->CreateChild(wxS("x"), wxS("broken"), wxS(""), false), nullptr);
-  EXPECT_EQ(a->getFirstChildElement(wxS("item")), first);
-  EXPECT_EQ(a->GetChild(wxS("kid (1)")), second) << "found by label";
+  iNode* c = add(b, wxS("c"));
+  a->setReadOnly(true);
+  EXPECT_TRUE(c->isReadOnly()) << "inherited within one document";
+  TiXmlDocument included;
+  b->setSourceDocument(&included);  // b loaded a file of its own
+  EXPECT_FALSE(c->isReadOnly());
+  b->setSourceDocument(nullptr);
 }
 
 TEST_F(NodeTest, DestructorWarnsAboutChildrenLeftBehind) {

@@ -3,15 +3,12 @@
 
 #include <cstring>
 
-#include "kivo/convert/Indent.h"
 #include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace KivoUnit;
-using KivoTest::api;
-using KivoTest::memoryLine;
-using KivoTest::memoryOf;
+using namespace KivoTest;
 
 namespace {
 
@@ -32,7 +29,7 @@ class BlockTest : public ::testing::Test {
 KivoBlock* first(_Plugin*, KivoBlock*) { return nullptr; }
 KivoBlock* second(_Plugin*, KivoBlock*) { return nullptr; }
 
-TEST_F(BlockTest, TextBlockIsAccountedUntilFreed) {
+TEST_F(BlockTest, BlocksAreAccountedUntilFreedAndRawTextsPassThrough) {
   EXPECT_EQ(memoryLine(), memoryOf(0, 0, 0));
   KivoBlock* block = api().KivoReturn(self(), "abc");
   ASSERT_NE(block, nullptr);
@@ -42,29 +39,22 @@ TEST_F(BlockTest, TextBlockIsAccountedUntilFreed) {
   EXPECT_EQ(std::memcmp(block->data, "abc", 4), 0);
   EXPECT_EQ(memoryLine(), memoryOf(4, 0, 1));
   // The unit names its allocator: the library's own record.
-  EXPECT_NE(KivoBase::GetInstance()->State(Indent(), wxString()).Find(wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")),
-            wxNOT_FOUND);
+  EXPECT_NE(KivoBase::GetInstance()->State(Indent(), wxString()).Find(
+                wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")), wxNOT_FOUND);
   api().KivoFree(self(), block);
   EXPECT_EQ(memoryLine(), memoryOf(4, 4, 0));
   api().KivoFree(self(), block);  // unknown now: ignored
-  EXPECT_EQ(memoryLine(), memoryOf(4, 4, 0));
-}
-
-TEST_F(BlockTest, EmptyBinaryBlockAndRawTexts) {
   KivoBlock* empty = api().KivoAlloc(self(), 0);
-  ASSERT_NE(empty, nullptr);
   EXPECT_EQ(empty->data, nullptr);
-  EXPECT_EQ(empty->flag, 0);
-  EXPECT_EQ(empty->type, KivoBlock::BinaryBlock);
+  EXPECT_EQ(empty->flag + empty->type, KivoBlock::BinaryBlock);
   EXPECT_EQ(api().KivoCStr(self(), empty), nullptr);
   api().KivoFree(self(), empty);
-
   char xml[] = "<note/>";
   char query[] = "?x=1";
   EXPECT_EQ(api().KivoCStr(self(), reinterpret_cast<KivoBlock*>(xml)), xml);
   EXPECT_EQ(api().KivoCStr(self(), reinterpret_cast<KivoBlock*>(query)), query);
   api().KivoFree(self(), reinterpret_cast<KivoBlock*>(xml));  // a raw text is ignored
-  EXPECT_EQ(memoryLine(), memoryOf(0, 0, 0));
+  EXPECT_EQ(memoryLine(), memoryOf(4, 4, 0));
 }
 
 TEST_F(BlockTest, FindCountsTheTerminatingEntry) {
@@ -154,6 +144,11 @@ TEST_F(BlockTest, DetailsListTheLibrarysMethods) {
   _Plugin partial{&bare, nullptr};
   EXPECT_EQ(iPlugin::Brief(&partial, Indent()),
             wxS("<plugin name=\"NULL\" version=\"NULL\" api=\"NULL\" />\n"));
+  MethodEntry entries[] = {{"A", &first}, {"B", &second}, {nullptr, nullptr}};
+  MethodList counted{3, entries};  // a count includes the terminating entry
+  partial.methods = &counted;
+  EXPECT_NE(iPlugin::Details(&partial, Indent(), false, true).Find(wxS("<methods count=\"2\">")),
+            wxNOT_FOUND);
 }
 
 TEST_F(BlockTest, MessageBoxFindsTheMessage) {

@@ -4,17 +4,13 @@
 #include <wx/filefn.h>
 
 #include "kivo/base/KivoBoot.h"
-#include "kivo/convert/Indent.h"
 #include "kivo/thread/KivoLocker.h"
 #include "plugin/PluginSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace KivoUnit;
-using KivoTest::api;
-using KivoTest::libraryAt;
-using KivoTest::memoryLine;
-using KivoTest::wx;
+using namespace KivoTest;
 
 namespace {
 
@@ -40,23 +36,19 @@ class LibraryTest : public ::testing::Test {
   KivoBoot loader;
 };
 
-TEST_F(LibraryTest, BootLoaderReportsAMissingLibraryByItsPlatformName) {
+TEST_F(LibraryTest, BootLoaderNamesAMissingLibraryAndStartsEvenWhenTheConfigurationFails) {
   EXPECT_FALSE(loader.Boot(wxS("kivo_missing"), wxS("config.xml")));
   EXPECT_TRUE(log.contains(wxS("Kivo library 'libkivo_missing.so' not found!"), 5));
   EXPECT_FALSE(loader.Stop());
   EXPECT_EQ(KivoBase::GetInstance(), nullptr);
-}
-
-TEST_F(LibraryTest, BootLoaderStartsEvenWhenTheConfigurationFails) {
   EXPECT_TRUE(loader.Boot(kLibraryName, wx(dir.file("missing.xml"))));
   EXPECT_EQ(loader.getPlugin(), getKivo()->asPlugin());
-  EXPECT_NE(KivoBase::GetInstance(), nullptr);
   EXPECT_TRUE(log.contains(wxS("Kivo bootup failed"), 5));
   EXPECT_TRUE(loader.Stop());
   EXPECT_EQ(KivoBase::GetInstance(), nullptr);
 }
 
-TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndThroughKivoExecute) {
+TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
   ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN) + "<greeting name='world'/>"));
   KivoLibrary* library = libraryAt(wxS("/lib"));
   ASSERT_NE(library, nullptr);
@@ -89,13 +81,11 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndThroughKivoExecute) {
   EXPECT_EQ(execute(wxS("/world"), wxString()), wxS("hello world"));
   EXPECT_NE(KivoBase::GetInstance()->Search(wxS("/kivo/current/factories/Greetings")), nullptr);
   EXPECT_TRUE(log.contains(wxS("Registering plugin: Example"), 0));
+  const size_t logged = log.count();
+  EXPECT_TRUE(library->Register() && library->isRegistered());
+  EXPECT_EQ(log.count(), logged) << "registered once only";
   EXPECT_TRUE(log.contains(wxS("KivoPlug 'Example' v2.1.0.7 'Release' constructed"), 3));
-}
-
-TEST_F(LibraryTest, ReportsOfThePluginAndTheLibraryNode) {
-  ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN)));
-  KivoLibrary* library = libraryAt(wxS("/lib"));
-  ASSERT_NE(library, nullptr);
+  // The reports of the plug-in and of the library node.
   const Indent indent;
   EXPECT_EQ(iPlugin::Brief(library->getPlugin(), indent),
             wxS("<plugin name=\"Example\" version=\"2.1.0.7\" api=\"1005\" />\n"));
@@ -115,10 +105,15 @@ TEST_F(LibraryTest, ReportsOfThePluginAndTheLibraryNode) {
   EXPECT_EQ(state.Find(wxS("ignored")), wxNOT_FOUND);
 }
 
-TEST_F(LibraryTest, StopAndRestartByCommand) {
-  ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN)));
+TEST_F(LibraryTest, StartAndStopByCommandOnlyWhenAutostartIsOff) {
+  ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN, "autostart='false'") +
+                       "<library name='gone' filename='/nowhere/libgone.so' autostart='false'/>"));
   KivoLibrary* library = libraryAt(wxS("/lib"));
   ASSERT_NE(library, nullptr);
+  EXPECT_FALSE(library->isStarted());
+  EXPECT_FALSE(library->getAutoStart());
+  EXPECT_EQ(execute(wxS("/lib"), wxString()), wxS(""));
+  EXPECT_EQ(library->Execute(wxS("start"), wxString()), wxS("<ok/>"));
   EXPECT_EQ(library->Execute(wxS("start"), wxString()), wxS("<ok/>"));
   EXPECT_TRUE(log.contains(wxS("Ignored restart of 'library' 'lib' @ /kivo/lib"), 0));
 
@@ -132,31 +127,14 @@ TEST_F(LibraryTest, StopAndRestartByCommand) {
   const wxString stopped = library->State(Indent(), wxString());
   EXPECT_NE(stopped.Find(wxS("<plugin unavailable=\"true\" />")), wxNOT_FOUND);
   EXPECT_EQ(stopped.Find(wxS("<library loaded")), wxNOT_FOUND);
-
   EXPECT_EQ(library->Execute(wxS("start"), wxString()), wxS("<ok/>"));
   EXPECT_EQ(library->Execute(wxS("Echo"), wxS("again")), wxS("again"));
   EXPECT_TRUE(KivoBase::GetInstance()->GetFactories().CanCreate(wxS("greeting")));
-}
 
-TEST_F(LibraryTest, AutostartOffLoadsOnlyOnCommand) {
-  ASSERT_TRUE(bootWith(libraryElement(KIVO_EXAMPLE_PLUGIN, "autostart='false'")));
-  KivoLibrary* library = libraryAt(wxS("/lib"));
-  ASSERT_NE(library, nullptr);
-  EXPECT_FALSE(library->isStarted());
-  EXPECT_FALSE(library->getAutoStart());
-  EXPECT_EQ(library->getFilename(), wxS(KIVO_EXAMPLE_PLUGIN));
-  EXPECT_EQ(execute(wxS("/lib"), wxString()), wxS(""));
-  EXPECT_EQ(library->Execute(wxS("start"), wxString()), wxS("<ok/>"));
-  EXPECT_TRUE(library->isStarted());
-}
-
-TEST_F(LibraryTest, MissingFileFailsTheStartCommand) {
-  ASSERT_TRUE(bootWith("<library name='lib' filename='/nowhere/libgone.so' autostart='false'/>"));
-  KivoLibrary* library = libraryAt(wxS("/lib"));
-  ASSERT_NE(library, nullptr);
-  EXPECT_EQ(library->Execute(wxS("start"), wxString()), wxS("<failure/>"));
-  EXPECT_FALSE(library->isStarted());
-  EXPECT_EQ(library->Execute(wxS("stop"), wxString()), wxS("<ok/>"));
+  KivoLibrary* gone = libraryAt(wxS("/gone"));
+  EXPECT_EQ(gone->Execute(wxS("start"), wxString()), wxS("<failure/>"));
+  EXPECT_FALSE(gone->isStarted());
+  EXPECT_EQ(gone->Execute(wxS("stop"), wxString()), wxS("<ok/>"));
 }
 
 TEST_F(LibraryTest, NameWithoutPrefixAndExtensionIsFormed) {

@@ -38,24 +38,19 @@ std::vector<KivoUnit::PoolMessage> LogCapture::messages() const {
 }
 
 std::vector<wxString> LogCapture::texts() const {
-  std::lock_guard<std::mutex> guard(m_Lock);
   std::vector<wxString> result;
-  for (const auto& m : m_Messages) result.push_back(m.message);
+  for (const auto& m : messages()) result.push_back(m.message);
   return result;
 }
 
 bool LogCapture::contains(const wxString& text, int level) const {
-  std::lock_guard<std::mutex> guard(m_Lock);
-  for (const auto& m : m_Messages) {
+  for (const auto& m : messages()) {
     if (m.message == text && (level < 0 || m.level == level)) return true;
   }
   return false;
 }
 
-size_t LogCapture::count() const {
-  std::lock_guard<std::mutex> guard(m_Lock);
-  return m_Messages.size();
-}
+size_t LogCapture::count() const { return messages().size(); }
 
 void LogCapture::clear() {
   std::lock_guard<std::mutex> guard(m_Lock);

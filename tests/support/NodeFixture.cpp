@@ -2,6 +2,14 @@
 
 namespace KivoTest {
 
+Names childNames(const KivoUnit::iNode* node) {
+  Names names;
+  for (const KivoUnit::iNode* child : node->getChildren()) {
+    if (child != nullptr) names.push_back(child->getName());
+  }
+  return names;
+}
+
 TestNode::~TestNode() { destroyed().push_back(getName()); }
 
 std::vector<wxString>& TestNode::destroyed() {
@@ -22,39 +30,6 @@ KivoUnit::iNode* TestFactory::Create(const wxString& element, TiXmlElement* xml,
   if (element == wxS("broken")) return nullptr;
   KivoUnit::iNode* node = new TestNode(element);
   return xml != nullptr ? Read(element, node, xml) : node;
-}
-
-void RecordingListener::record(const wxString& event) {
-  events.push_back(event);
-  if (journal != nullptr) journal->push_back(tag + wxS(":") + event);
-}
-
-void RecordingListener::onUpdate(const KivoUnit::iNode* node) {
-  record(wxS("update ") + node->getName());
-}
-void RecordingListener::onExecute(const KivoUnit::iNode* node, const wxString& command,
-                                  const wxString& params) {
-  record(wxS("execute ") + node->getName() + wxS(" ") + command + wxS("?") + params);
-}
-void RecordingListener::onLog(const KivoUnit::iNode* node, const wxString& a, const wxString& b) {
-  record(wxS("log ") + node->getName() + wxS(" ") + a + wxS(" ") + b);
-}
-void RecordingListener::onDeleted(const KivoUnit::iNode* node) {
-  record(wxS("deleted ") + node->getName());
-}
-void RecordingListener::onNameChanged(const KivoUnit::iNode*, const wxString& name) {
-  record(wxS("name ") + name);
-}
-void RecordingListener::onLabelChanged(const KivoUnit::iNode*, const wxString& label) {
-  record(wxS("label ") + label);
-}
-void RecordingListener::onAttributeChanged(const KivoUnit::iNode*, const wxString& name,
-                                           const wxString& value) {
-  record(wxS("attribute ") + name + wxS("=") + value);
-}
-void RecordingListener::removeNode(KivoUnit::iNode* node) {
-  record(wxS("remove ") + node->getName());
-  iNodeListener::removeNode(node);
 }
 
 void NodeTest::SetUp() {

@@ -14,6 +14,11 @@
 
 namespace KivoTest {
 
+using Names = std::vector<wxString>;
+
+// The names of `node`'s children, in list order.
+Names childNames(const KivoUnit::iNode* node);
+
 // A plain concrete node.
 class TestNode : public KivoUnit::iNode {
  public:
@@ -38,24 +43,36 @@ class TestFactory : public KivoUnit::iNodeFactory {
 
 // Records every notification as one line of text.
 class RecordingListener : public KivoUnit::iNodeListener {
+  using Node = KivoUnit::iNode;
+
  public:
-  void onUpdate(const KivoUnit::iNode* node) override;
-  void onExecute(const KivoUnit::iNode* node, const wxString& command,
-                 const wxString& params) override;
-  void onLog(const KivoUnit::iNode* node, const wxString& a, const wxString& b) override;
-  void onDeleted(const KivoUnit::iNode* node) override;
-  void onNameChanged(const KivoUnit::iNode* node, const wxString& name) override;
-  void onLabelChanged(const KivoUnit::iNode* node, const wxString& label) override;
-  void onAttributeChanged(const KivoUnit::iNode* node, const wxString& name,
-                          const wxString& value) override;
-  void removeNode(KivoUnit::iNode* node) override;
+  void onUpdate(const Node* node) override { record(wxS("update ") + node->getName()); }
+  void onExecute(const Node* node, const wxString& command, const wxString& params) override {
+    record(wxS("execute ") + node->getName() + wxS(" ") + command + wxS("?") + params);
+  }
+  void onLog(const Node* node, const wxString& a, const wxString& b) override {
+    record(wxS("log ") + node->getName() + wxS(" ") + a + wxS(" ") + b);
+  }
+  void onDeleted(const Node* node) override { record(wxS("deleted ") + node->getName()); }
+  void onNameChanged(const Node*, const wxString& name) override { record(wxS("name ") + name); }
+  void onLabelChanged(const Node*, const wxString& label) override { record(wxS("label ") + label); }
+  void onAttributeChanged(const Node*, const wxString& name, const wxString& value) override {
+    record(wxS("attribute ") + name + wxS("=") + value);
+  }
+  void removeNode(Node* node) override {
+    record(wxS("remove ") + node->getName());
+    iNodeListener::removeNode(node);
+  }
 
   wxString tag;
   std::vector<wxString>* journal = nullptr;
   std::vector<wxString> events;
 
  private:
-  void record(const wxString& event);
+  void record(const wxString& event) {
+    events.push_back(event);
+    if (journal != nullptr) journal->push_back(tag + wxS(":") + event);
+  }
 };
 
 // A base installed as the process's base, named `rootName`, with a test factory

@@ -68,43 +68,22 @@ class FinishTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(FinishTest, DebugWritesOnlyWhileSwitchedOn) {
-  KivoLocker::Debug(wxS("not shown"));
-  EXPECT_EQ(log.count(), 0u);
-  KivoLocker::s_Debug = true;
-  KivoLocker::Debug(wxS("shown"));
-  EXPECT_EQ(debugTexts(log), std::vector<wxString>{wxS("shown")});
-}
-
-TEST_F(FinishTest, FinishOnAFreshGuardLogsAndChangesNothing) {
-  KivoLocker::s_Debug = true;
+TEST_F(FinishTest, FinishOnAFreshGuardChangesNothingAndDebugWritesOnlyWhenOn) {
   KivoLocker guard(__LINE__, __FILE__, __func__, wxEmptyString);
+  KivoLocker::Debug(wxS("not shown"));
+  KivoLocker::s_Debug = true;
   guard.FinishReading();
   guard.FinishWriting();
-  EXPECT_EQ(log.count(), 0u);
   EXPECT_FALSE(guard.iLocked());
   // The readers-finished semaphore still has its one unit and no more.
   EXPECT_EQ(KivoLocker::s_ReadersFinished.TryWait(), wxSEMA_NO_ERROR);
   EXPECT_EQ(KivoLocker::s_ReadersFinished.TryWait(), wxSEMA_BUSY);
   KivoLocker::s_ReadersFinished.Post();
+  KivoLocker::Debug(wxS("shown"));
+  EXPECT_EQ(debugTexts(log), std::vector<wxString>{wxS("shown")});
 }
 
-TEST_F(FinishTest, LastWriterReleasesTheWriterLockWithItsSteps) {
-  KivoLocker::s_Debug = true;
-  AcquiringLocker writer;
-  writer.beginWriting();
-  EXPECT_TRUE(writer.iLocked());
-  EXPECT_FALSE(writerLockFreeForOthers());
-  writer.FinishWriting();
-  EXPECT_EQ(debugTexts(log), (std::vector<wxString>{wxS("Writer finishing up..."),
-                                                    wxS("Writer was the last in this thread..."),
-                                                    wxS("Writer gone.")}));
-  EXPECT_FALSE(writer.iLocked());
-  writer.FinishWriting();
-  EXPECT_EQ(log.count(), 3u) << "a second finish does nothing";
-}
-
-TEST_F(FinishTest, NestedWriterKeepsTheWriterLockUntilTheOutermostFinishes) {
+TEST_F(FinishTest, TheOutermostWriterReleasesTheWriterLockWithItsSteps) {
   AcquiringLocker outer;
   AcquiringLocker inner;
   outer.beginWriting();
@@ -121,36 +100,32 @@ TEST_F(FinishTest, NestedWriterKeepsTheWriterLockUntilTheOutermostFinishes) {
   }).join();
   EXPECT_FALSE(lockedElsewhere);
   EXPECT_EQ(log.count(), 0u) << "nothing is logged while s_Debug is off";
-  outer.FinishWriting();
-}
-
-TEST_F(FinishTest, LastReaderPostsTheReadersFinishedStep) {
   KivoLocker::s_Debug = true;
-  AcquiringLocker first;
-  AcquiringLocker second;
-  first.beginReading();
-  second.beginReading();
-  EXPECT_TRUE(first.iLocked());
-  first.FinishReading();
-  EXPECT_EQ(KivoLocker::s_ReaderCount, 1);
-  EXPECT_EQ(debugTexts(log),
-            (std::vector<wxString>{wxS("Reader finishing up..."), wxS("Reader gone.")}));
-  log.clear();
-  second.FinishReading();
-  EXPECT_EQ(debugTexts(log),
-            (std::vector<wxString>{wxS("Reader finishing up..."), wxS("Reader was the last one..."),
-                                   wxS("Reader gone.")}));
-  EXPECT_FALSE(second.iLocked());
+  outer.FinishWriting();
+  EXPECT_EQ(debugTexts(log), (std::vector<wxString>{wxS("Writer finishing up..."),
+                                                    wxS("Writer was the last in this thread..."),
+                                                    wxS("Writer gone.")}));
+  EXPECT_FALSE(outer.iLocked());
+  outer.FinishWriting();
+  EXPECT_EQ(log.count(), 3u) << "a second finish does nothing";
 }
 
-TEST_F(FinishTest, ReadersGiveBackEveryUnitTheyTook) {
+TEST_F(FinishTest, TheLastReaderPostsItsStepAndReadersGiveBackEveryUnit) {
   std::vector<std::unique_ptr<AcquiringLocker>> readers;
   for (int i = 0; i < 255; ++i) {
     readers.push_back(std::make_unique<AcquiringLocker>());
     readers.back()->beginReading();
   }
+  EXPECT_TRUE(readers.front()->iLocked());
   EXPECT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_BUSY) << "all 255 units are taken";
-  for (auto& reader : readers) reader->FinishReading();
+  for (size_t i = 0; i + 1 < readers.size(); ++i) readers[i]->FinishReading();
+  EXPECT_EQ(KivoLocker::s_ReaderCount, 1);
+  KivoLocker::s_Debug = true;
+  readers.back()->FinishReading();
+  EXPECT_EQ(debugTexts(log), (std::vector<wxString>{wxS("Reader finishing up..."),
+                                                    wxS("Reader was the last one..."),
+                                                    wxS("Reader gone.")}));
+  EXPECT_FALSE(readers.back()->iLocked());
   for (int i = 0; i < 255; ++i) ASSERT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_NO_ERROR);
   EXPECT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_BUSY);
   for (int i = 0; i < 255; ++i) KivoLocker::s_Readers.Post();

@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <stdexcept>
 #include <thread>
 
-#include "kivo/base/KivoBase.h"
 #include "kivo/thread/KivoLocker.h"
-#include "support/LogCapture.h"
 #include "support/NodeFixture.h"
 
 using KivoUnit::KivoBase;
@@ -53,30 +49,21 @@ class GuardWithoutBaseTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(KivoLockerTest, GuardHoldsTheTreeLockAndHandsOutTheBase) {
+TEST_F(KivoLockerTest, NestedGuardsHoldTheTreeLockUntilTheOuterEnds) {
   {
-    KivoLocker guard(__LINE__, __FILE__, __func__, wxEmptyString);
-    EXPECT_EQ(guard.Write(), base);
-    EXPECT_EQ(guard.Read(), base);
+    KivoLocker outer(__LINE__, __FILE__, __func__, wxEmptyString);
+    EXPECT_EQ(outer.Write(), base);
+    EXPECT_EQ(outer.Read(), base);
+    EXPECT_FALSE(outer.iLocked()) << "Read and Write set no flag";
+    {
+      KivoLocker inner(__LINE__, __FILE__, __func__, wxEmptyString);
+      EXPECT_EQ(KivoBase::s_Locked, 2);
+    }
     EXPECT_EQ(KivoBase::s_Locked, 1);
-    EXPECT_FALSE(treeLockFreeForOthers());
-    EXPECT_FALSE(guard.iLocked()) << "Read and Write set no flag";
-    EXPECT_FALSE(guard.testFail());
+    EXPECT_FALSE(treeLockFreeForOthers()) << "the outer guard still holds the lock";
   }
-  EXPECT_EQ(KivoBase::s_Locked, 0);
   EXPECT_TRUE(treeLockFreeForOthers());
   EXPECT_EQ(log->count(), 0u) << "a guard logs nothing";
-}
-
-TEST_F(KivoLockerTest, NestedGuardsOnOneThreadDoNotDeadlock) {
-  KivoLocker outer(__LINE__, __FILE__, __func__, wxEmptyString);
-  {
-    KivoLocker inner(__LINE__, __FILE__, __func__, wxEmptyString);
-    EXPECT_EQ(inner.Write(), base);
-    EXPECT_EQ(KivoBase::s_Locked, 2);
-  }
-  EXPECT_EQ(KivoBase::s_Locked, 1);
-  EXPECT_FALSE(treeLockFreeForOthers()) << "the outer guard still holds the lock";
 }
 
 TEST_F(KivoLockerTest, SecondThreadWaitsUntilTheOuterGuardEnds) {
@@ -115,17 +102,11 @@ TEST_F(KivoLockerTest, GuardReleasesTheLockWhenAnExceptionPassesThrough) {
   EXPECT_TRUE(treeLockFreeForOthers());
 }
 
-TEST_F(GuardWithoutBaseTest, GuardBuiltBeforeAnyBaseTakesNoLock) {
-  KivoLocker guard(__LINE__, __FILE__, __func__, wxEmptyString);
-  EXPECT_EQ(guard.Write(), nullptr);
-  EXPECT_EQ(guard.Read(), nullptr);
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(treeLockFreeForOthers());
-}
-
-TEST_F(GuardWithoutBaseTest, BaseAppearingWhileAGuardLivesIsNotReleasedByIt) {
+TEST_F(GuardWithoutBaseTest, GuardReleasesOnlyWhatItTookWhenTheBaseComesOrGoes) {
   {
     KivoLocker guard(__LINE__, __FILE__, __func__, wxEmptyString);
+    EXPECT_EQ(guard.Write(), nullptr);
+    EXPECT_TRUE(treeLockFreeForOthers()) << "built before any base: no lock";
     KivoBase::s_Instance = base.get();
     EXPECT_EQ(guard.Write(), base.get());
     {
@@ -135,17 +116,10 @@ TEST_F(GuardWithoutBaseTest, BaseAppearingWhileAGuardLivesIsNotReleasedByIt) {
     EXPECT_EQ(KivoBase::s_Locked, 0);
   }
   EXPECT_EQ(KivoBase::s_Locked, 0) << "the outer guard released nothing it did not take";
-}
-
-TEST_F(GuardWithoutBaseTest, BaseGoingAwayWhileAGuardLivesStillReleasesTheLock) {
-  KivoBase::s_Instance = base.get();
   {
     KivoLocker guard(__LINE__, __FILE__, __func__, wxEmptyString);
-    EXPECT_EQ(KivoBase::s_Locked, 1);
     KivoBase::s_Instance = nullptr;
     EXPECT_EQ(guard.Write(), nullptr);
-    EXPECT_FALSE(treeLockFreeForOthers());
+    EXPECT_FALSE(treeLockFreeForOthers()) << "a base going away still leaves the lock held";
   }
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(treeLockFreeForOthers());
 }

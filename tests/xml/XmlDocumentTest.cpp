@@ -1,6 +1,5 @@
 // Loading, saving and printing documents; the static readers and writers on real elements.
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <tuple>
 
@@ -8,7 +7,6 @@
 
 #include "kivo/convert/Indent.h"
 #include "kivo/xml/KivoXML.h"
-#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"
 

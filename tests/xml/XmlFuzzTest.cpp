@@ -1,12 +1,9 @@
 // Seeded random input: nothing may crash, and what callers rely on must hold for all of it.
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <random>
-#include <string>
 
 #include "kivo/element/KivoElement.h"
-#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"
 

@@ -77,10 +77,26 @@ bool parseArguments(int argc, const char* const* argv, Arguments& out, std::stri
         return false;
       }
       out.addonsFolder = value;
+    } else if (isOption(argument, "--language")) {
+      if (!takeValue(argument, "--language", argc, argv, i, value) || value.empty()) {
+        error = "--language needs a language code such as de_DE";
+        return false;
+      }
+      out.language = value;
+    } else if (isOption(argument, "--catalogs")) {
+      if (!takeValue(argument, "--catalogs", argc, argv, i, value) || value.empty()) {
+        error = "--catalogs needs a folder";
+        return false;
+      }
+      out.catalogsFolder = value;
     } else {
       error = "unknown option '" + argument + "'";
       return false;
     }
+  }
+  if (!out.catalogsFolder.empty() && out.language.empty()) {
+    error = "--catalogs needs --language";
+    return false;
   }
   return true;
 }

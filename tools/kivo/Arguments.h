@@ -10,6 +10,8 @@ struct Arguments {
   std::vector<std::string> operands;  // everything after the command, in order
   int logLevel = 0;                   // the application record's 0-4
   std::string addonsFolder;           // empty: the configuration's "addons" folder
+  std::string language;               // labels in this language (tree, get); empty: as written
+  std::string catalogsFolder;         // empty: the configuration's "locale" folder
   bool quiet = false;                 // no log lines on standard error
   bool json = false;                  // results as JSON, for the subcommands that offer it
   bool help = false;

@@ -121,6 +121,8 @@ const char* globalOptionsHelp() {
          "  --log-level N  log messages shown on standard error: 0 errors (default),\n"
          "                 1 adds warnings, 2 adds messages, 3 everything, 4 none\n"
          "  --addons DIR   the add-ons folder (default: addons beside FILE)\n"
+         "  --language CODE  labels shown by tree and get in this language (de_DE, ...)\n"
+         "  --catalogs DIR   the folder of CODE.mo catalogs (default: locale beside FILE)\n"
          "  --json         print the result as JSON (tree, get)\n"
          "  -q, --quiet    show no log messages\n"
          "  -h, --help     show help and exit\n"

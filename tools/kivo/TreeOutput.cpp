@@ -44,8 +44,10 @@ std::string shownValue(const std::string& value) {
 }
 
 // Name and label are shown at the front of the line, or as members of their own.
+// Name and label (made from "translatable_name") are shown at the front of the line already.
 bool isKeyAttribute(const wxString& name, const wxString& value) {
-  return !value.empty() && name != wxS("name") && name != wxS("label");
+  return !value.empty() && name != wxS("name") && name != wxS("label") &&
+         name != wxS("translatable_name");
 }
 
 std::string outlineLine(const iNode& node, int depth) {

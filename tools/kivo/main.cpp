@@ -5,6 +5,7 @@
 
 #include "Arguments.h"
 #include "HostSession.h"
+#include "Labels.h"
 #include "LogPrinter.h"
 #include "Output.h"
 #include "Subcommands.h"
@@ -49,6 +50,13 @@ int bootAndRun(const Arguments& arguments, const Subcommand& subcommand) {
   settings.addonsFolder = arguments.addonsFolder;
   settings.logLevel = arguments.logLevel;
   if (!session.start(settings, error)) return fail(error);
+  const std::string command = subcommand.name;
+  if ((command == "tree" || command == "get") &&
+      !showTranslatedLabels({arguments.language, arguments.catalogsFolder, settings.configuration},
+                            error)) {
+    session.stop();
+    return usageError(error, "kivo");
+  }
   const int code = subcommand.run(arguments);
   std::fflush(stdout);
   session.stop();

@@ -30,9 +30,6 @@ using EnumValueMap = std::map<wxString, wxArrayString>;
 // attribute set mirroring its XML element, and the tie to that element.
 class KIVO_API KivoElement : public KivoXML {
  public:
-  // Turns a name into the label shown to users; installed by the translator.
-  using LabelTranslator = wxString (*)(const wxString& text);
-
   KivoElement(const wxString& element, TiXmlDocument* sourceDocument = nullptr,
               TiXmlElement* tie = nullptr, const wxString& name = wxString(),
               const wxString& type = wxString(), const wxString& brief = wxString(),
@@ -121,6 +118,7 @@ class KIVO_API KivoElement : public KivoXML {
   static bool isEncoded(const wxString& text);
   // Splits "Level (12)" into "Level" and 12; 0 and the text itself otherwise.
   static long CutStringEndValue(const wxString& text, wxString& out);
+  // Labels are looked up through KivoTranslator::TranslateLabel.
   static void TranslateNamesToLabels(TiXmlElement* element);
   // The well-formed UTF-8 subset usable in XML.
   static bool is_utf8(const char* text);
@@ -128,8 +126,6 @@ class KIVO_API KivoElement : public KivoXML {
   static bool is_valid_utf8(const char* text);
   static AttributeTypeMap& getElementAttributeTypes(const wxString& element);
   static EnumValueMap& getElementEnumValues(const wxString& element);
-  // Null restores the toolkit's current locale.
-  static void setLabelTranslator(LabelTranslator translator);
 
  private:
   wxString derivedLabel() const;
