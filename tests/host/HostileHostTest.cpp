@@ -44,8 +44,9 @@ TEST(HostileHost, ACrashDuringBootStillReachesTheTerminal) {
 // A configuration of a few megabytes, so that a save takes long enough to be hit.
 std::string largeConfiguration() {
   std::string text = "<kivo name=\"kivo\">\n  <node name=\"target\" v=\"0\"/>\n";
-  for (int i = 0; i < 20000; ++i) {
-    text += "  <node name=\"n" + std::to_string(i) + "\" label=\"" + std::string(120, 'x') + "\"/>\n";
+  // Few nodes with long values: the save has megabytes to write, the boot little to build.
+  for (int i = 0; i < 2000; ++i) {
+    text += "  <node name=\"n" + std::to_string(i) + "\" label=\"" + std::string(1500, 'x') + "\"/>\n";
   }
   return text + "</kivo>\n";
 }
