@@ -11,6 +11,13 @@
 
 using namespace KivoUnit;
 
+// A second build of this plug-in (an add-on beside it) declares its own element,
+// since one element name has one factory at a time.
+#ifndef KIVO_EXAMPLE_ELEMENT
+#define KIVO_EXAMPLE_ELEMENT "greeting"
+#define KIVO_EXAMPLE_FACTORY "Greetings"
+#endif
+
 namespace {
 
 class GreetingNode : public iNode {
@@ -37,8 +44,8 @@ class CounterNode : public iNode {
 class GreetingFactory : public iNodeFactory {
  public:
   GreetingFactory() : iNodeFactory(nullptr, wxS("factory")) {
-    setName(wxS("Greetings"));
-    Register(wxS("greeting"));
+    setName(wxS(KIVO_EXAMPLE_FACTORY));
+    Register(wxS(KIVO_EXAMPLE_ELEMENT));
     Register(wxS("counter"));
     RegisterElements();
   }

@@ -19,7 +19,8 @@ void writeLocked(Value& field, const Value& value) {
 
 }  // namespace
 
-Application::Application() : m_LogLevel(AppLogErrors) {
+Application::Application()
+    : m_LogLevel(AppLogErrors), m_LoadUntrustedPlugins(false), m_RunConfigurationCode(true) {
   // Build the lock first so that it outlives the record at process exit.
   getLock();
 }
@@ -56,5 +57,9 @@ wxString Application::getAddonsFolder() const { return readLocked(m_AddonsFolder
 void Application::setAddonsFolder(const wxString& folder) { writeLocked(m_AddonsFolder, folder); }
 AppLogLevel Application::getLogLevel() const { return readLocked(m_LogLevel); }
 void Application::setLogLevel(AppLogLevel level) { writeLocked(m_LogLevel, level); }
+bool Application::getLoadUntrustedPlugins() const { return readLocked(m_LoadUntrustedPlugins); }
+void Application::setLoadUntrustedPlugins(bool load) { writeLocked(m_LoadUntrustedPlugins, load); }
+bool Application::getRunConfigurationCode() const { return readLocked(m_RunConfigurationCode); }
+void Application::setRunConfigurationCode(bool run) { writeLocked(m_RunConfigurationCode, run); }
 
 }  // namespace KivoUnit

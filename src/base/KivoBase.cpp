@@ -114,6 +114,15 @@ bool KivoBase::Available(const wxString& path) { return Search(path) != nullptr;
 bool KivoBase::CanExecute(const wxString&) { return true; }
 
 bool KivoBase::GenerateNodePath(const wxString& path, bool makeTie, const wxString& element) {
+  return generatePath(path, makeTie, element, false);
+}
+
+bool KivoBase::GenerateRunTimePath(const wxString& path) {
+  return generatePath(path, false, wxS("node"), true) && Search(path) != nullptr;
+}
+
+bool KivoBase::generatePath(const wxString& path, bool makeTie, const wxString& element,
+                            bool runTime) {
   if (path.empty()) return true;
   const wxString normalized = Normalize(path, nullptr);
   iNode* node = GetRoot();
@@ -149,6 +158,7 @@ bool KivoBase::GenerateNodePath(const wxString& path, bool makeTie, const wxStri
     iNode* created = CreateNode(element, nullptr, nullptr);
     if (created == nullptr) return false;
     created->setName(piece);
+    created->setRunTime(runTime);
     if (created->getName().empty()) {
       DestroyNode(created);
       continue;

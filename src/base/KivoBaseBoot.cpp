@@ -5,6 +5,7 @@
 
 #include <tinyxml.h>
 #include <wx/datetime.h>
+#include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/tokenzr.h>
 
@@ -40,11 +41,28 @@ void forEachBelow(iNode& top, Visit visit) {
 
 wxString stampOf(const wxDateTime& time) { return time.Format(wxS("%Y.%m.%d %H:%M:%S")); }
 
+// Makes `folder` the working directory for the scope's life and restores the previous
+// one on every way out.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const wxString& folder) : m_Previous(wxGetCwd()) {
+    if (!folder.empty()) wxSetWorkingDirectory(folder);
+  }
+  ~WorkingDirectory() { wxSetWorkingDirectory(m_Previous); }
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+ private:
+  wxString m_Previous;
+};
+
 }  // namespace
 
 bool KivoBase::Boot(const wxString& filename) {
   const wxDateTime start = wxDateTime::Now();
   const wxString path = FindFilename(filename).GetFullPath();
+  // The nodes of an earlier boot are tied to the document Load is about to free.
+  dropConfiguration();
   // A file that is there but does not parse is reported as a read failure below.
   if (!Load(path) && GetXmlError().empty()) {
     const wxString refusal = detail::lastRefusal();
@@ -59,7 +77,14 @@ bool KivoBase::Boot(const wxString& filename) {
   TiXmlElement* root = getSourceDocument() != nullptr && GetXmlError().empty()
                            ? getDocument()->RootElement()
                            : nullptr;
-  if (root == nullptr || !Read(root)) {
+  bool read = false;
+  if (root != nullptr) {
+    // Include files and other relative names in the configuration are relative to
+    // the configuration's own folder.
+    const WorkingDirectory beside(wxFileName(getFilename()).GetPath(wxPATH_GET_VOLUME));
+    read = Read(root);
+  }
+  if (!read) {
     // A document of declarations and comments only parses without error.
     const wxString reason = GetXmlError().empty() && root == nullptr ? wxString(wxS("no root element"))
                                                                      : GetXmlError();
@@ -69,7 +94,7 @@ bool KivoBase::Boot(const wxString& filename) {
   if (!RegisterFactory(m_DefaultFactory)) {
     Warning(wxS("Could not register default factory to node tree"));
   }
-  GenerateNodePath(kBootPath, false, wxS("node"));
+  GenerateRunTimePath(kBootPath);
   const wxDateTime stop = wxDateTime::Now();
   // A second boot replaces the stamps of the first.
   if (iNode* stamps = Search(kBootPath)) {
@@ -78,9 +103,24 @@ bool KivoBase::Boot(const wxString& filename) {
   }
   for (auto [name, time] : {std::make_pair(wxS("start"), start), std::make_pair(wxS("stop"), stop)}) {
     auto* stamp = new KivoNode(nullptr, wxS("node"), name, stampOf(time));
+    stamp->setRunTime(true);
     if (!Append(kBootPath, stamp)) delete stamp;
   }
   return true;
+}
+
+void KivoBase::dropConfiguration() {
+  if (getTie() == nullptr && getSourceDocument() == nullptr) return;  // never booted
+  NodesByReverseConstructionId order;
+  getChildrenSortedByReverseConstructionId(order);
+  for (const auto& entry : order) {
+    iNode* node = findByStoredPath(entry.second);
+    if (node == nullptr || node->isRunTime()) continue;  // gone with an ancestor, or kept
+    if (iNode* parent = node->getParent()) parent->DestroyChild(node);
+  }
+  // What the root element said goes with it; the next Read ties the base anew.
+  setTie(nullptr);
+  getAttributeSet().clear();
 }
 
 bool KivoBase::RegisterFactory(iNodeFactory* factory) {
@@ -98,16 +138,16 @@ bool KivoBase::registerAt(iNode* node, const wxString& path, const wxString& kin
                              node->getName(), node->GetFullPath()));
     return true;
   }
-  // Made without XML elements: these run-time nodes are no part of the
-  // configuration, and a plug-in registering while the root element is being read
-  // would otherwise add elements to it that the read then meets.
-  GenerateNodePath(path, false, wxS("node"));
+  // Run-time nodes, no part of the configuration: without XML elements, and never
+  // written, even when they end up below a node of the configuration.
+  GenerateRunTimePath(path);
   auto* container = dynamic_cast<KivoNode*>(Search(path));
   if (container == nullptr) {
     return KIVO_FAIL(false, LevelError,
                      wxString::Format(wxS("'%s' '%s' %s could not be added to path '%s'"),
                                       node->getElement(), node->getName(), kind.Lower(), path));
   }
+  node->setRunTime(true);
   container->AppendChild(node, nullptr, false);
   return true;
 }

@@ -71,7 +71,7 @@ bool KivoBase::Update(bool recursive) {
 void KivoBase::reportLibraries() {
   const std::map<wxString, LoadedLibrary> libraries = loadedLibraries();
   if (libraries.empty()) return;
-  GenerateNodePath(kLibrariesPath, false, wxS("node"));
+  GenerateRunTimePath(kLibrariesPath);
   if (iNode* list = Search(kLibrariesPath)) list->RemoveAllChildren();
   for (const auto& [path, library] : libraries) {
     auto* node = new KivoNode(nullptr, wxS("node"), library.name, path);

@@ -145,6 +145,8 @@ long long Convert::GetTickCount() {
 }
 
 wxString Convert::DateTimeToString(const wxDateTime& dateTime) {
+  // The toolkit asserts on every field of an invalid date and then formats garbage.
+  if (!dateTime.IsValid()) return wxString();
   wxString text = dateTime.Format(wxS("%Y-%m-%d")) + wxS("T") + dateTime.Format(wxS("%H:%M:%S."));
   text += wxString::Format(wxS("%.3i"), static_cast<int>(dateTime.GetMillisecond()));
   // The standard-time offset: the runtime keeps seconds west of UTC.

@@ -4,6 +4,7 @@
 
 #include "kivo/convert/Convert.h"
 #include "log/Report.h"
+#include "plugin/PluginTrust.h"
 #include "lua/LuaTree.h"
 
 namespace KivoUnit {
@@ -52,7 +53,10 @@ bool LuaNode::Init() {
   open();
   loadLibraries();
   registerFunctions();
-  if (!m_OnInit.empty()) {
+  const bool hasScripts = !m_OnInit.empty() || !m_OnExit.empty();
+  m_RunsScripts = !hasScripts || PluginTrust::codeAllowed(
+                                     *this, wxS("Did not run the scripts of '%s'"), GetFullPath());
+  if (m_RunsScripts && !m_OnInit.empty()) {
     m_Running = wxS("on_init script");
     runLuaScript(m_OnInit);
     m_Running.clear();
@@ -73,7 +77,7 @@ void LuaNode::close() { exitLua(); }
 
 void LuaNode::exitLua() {
   if (m_State == nullptr) return;
-  if (!m_OnExit.empty()) {
+  if (m_RunsScripts && !m_OnExit.empty()) {
     const int top = lua_gettop(m_State);
     const int status = luaL_loadstring(m_State, m_OnExit.utf8_str().data());
     finishRun(top, status, wxS("on_exit script"), "exitLua");

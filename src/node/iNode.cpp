@@ -30,6 +30,7 @@ iNode::iNode(iNode* parent, const wxString& element)
       m_UpdateEnabled(false),
       m_ElapsedTime(0.0),
       m_ReadOnly(false),
+      m_RunTime(false),
       m_Initialized(false) {
   appendClassTag(wxS(".inode"));
 }
@@ -280,6 +281,25 @@ bool siblingsUnder(const TiXmlElement* parent, const TiXmlElement* a, const TiXm
   return a->Parent() == parent && b->Parent() == parent;
 }
 
+// Puts each of two sibling elements where the other stood. Neighbours need one move;
+// elements further apart swap through the place that follows `b`.
+void exchangeElements(TiXmlElement* a, TiXmlElement* b) {
+  if (a->NextSibling() == b) {
+    XmlLinks::moveBefore(b, a);
+  } else if (b->NextSibling() == a) {
+    XmlLinks::moveBefore(a, b);
+  } else {
+    TiXmlNode* afterB = b->NextSibling();
+    TiXmlNode* owner = b->Parent();
+    XmlLinks::moveBefore(b, a);
+    if (afterB != nullptr) {
+      XmlLinks::moveBefore(a, afterB);
+    } else {
+      XmlLinks::moveAfter(a, owner->LastChild());
+    }
+  }
+}
+
 }  // namespace
 
 bool iNode::swapChildren(iNode* a, iNode* b) {
@@ -293,17 +313,7 @@ bool iNode::swapChildren(iNode* a, iNode* b) {
   TiXmlElement* tieB = b->getTie();
   if (parentTie == nullptr || tieA == nullptr || tieB == nullptr) return true;
   // Exchange the elements' places, not their content, so every tie below stays valid.
-  if (tieA != tieB && siblingsUnder(parentTie, tieA, tieB)) {
-    TiXmlNode* afterB = tieB->NextSibling();
-    XmlLinks::moveBefore(tieB, tieA);
-    if (afterB == tieA) {
-      // b stood right before a: moving b before a already exchanged them.
-    } else if (afterB != nullptr) {
-      XmlLinks::moveBefore(tieA, afterB);
-    } else {
-      XmlLinks::moveAfter(tieA, parentTie->LastChild());
-    }
-  }
+  if (tieA != tieB && siblingsUnder(parentTie, tieA, tieB)) exchangeElements(tieA, tieB);
   return a->getTie() != nullptr && b->getTie() != nullptr;
 }
 

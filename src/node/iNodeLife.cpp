@@ -167,6 +167,13 @@ bool iNode::isReadOnly() const {
 
 void iNode::setReadOnly(bool readOnly) { m_ReadOnly = readOnly; }
 
+bool iNode::isRunTime() const {
+  for (const iNode* node = this; node != nullptr; node = node->getParent()) {
+    if (node->m_RunTime) return true;
+  }
+  return false;
+}
+
 // --- commands and messages ---------------------------------------------------
 
 wxString iNode::Execute(const wxString& command, const wxString& params) {

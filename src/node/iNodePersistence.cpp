@@ -120,6 +120,23 @@ void readChild(iNode& reader, KivoBase& base, TiXmlElement& element, const wxStr
   if (!reader.AppendChild(node, parent, false)) base.DestroyNode(node);
 }
 
+// Why a save of `document` failed: the system's reason for a file that could not be
+// written, the parse error with its place for a document that never loaded.
+wxString saveFailureDetail(const iNode* owner, const TiXmlDocument* document) {
+  if (document == nullptr) return wxString();
+  const wxString file = wxString::FromUTF8(document->Value());
+  if (owner == nullptr) return wxString::Format(wxS("'%s' has no node that saves it"), file);
+  if (!owner->getSaveFailure().empty()) {
+    return wxString::Format(wxS("'%s' %s"), file, owner->getSaveFailure());
+  }
+  if (!document->Error()) return wxString();
+  if (document->ErrorRow() <= 0) {
+    return wxString::Format(wxS("'%s' %s"), file, wxString::FromUTF8(document->ErrorDesc()));
+  }
+  return wxString::Format(wxS("'%s' #%i:%i %s"), file, document->ErrorRow() + 1,
+                          document->ErrorCol() + 1, wxString::FromUTF8(document->ErrorDesc()));
+}
+
 }  // namespace
 
 bool iNode::Read(TiXmlElement* element) {
@@ -172,6 +189,8 @@ bool iNode::Read(TiXmlElement* element) {
 }
 
 bool iNode::Write() {
+  // Nothing of a run-time node belongs in a file; leaving it out is no failure.
+  if (isRunTime()) return true;
   iNode* parent = getParent();
   // Without an element name the new element would print as "< />".
   if (getTie() == nullptr && parent != nullptr && parent->getTie() != nullptr &&
@@ -180,8 +199,13 @@ bool iNode::Write() {
         parent->getTie()->LinkEndChild(new TiXmlElement(Convert::StringToSTD(getElement())));
     setTie(linked->ToElement());
   }
+  const bool hadLabel = getTie() != nullptr && getTie()->Attribute("label") != nullptr;
   const bool written = KivoElement::Write();
   if (!written || getTie() == nullptr) return written;
+  // A label that only repeats the name is not added to an element that had none:
+  // the user's file keeps the attributes it was written with.
+  const wxString derived = isEncoded(getName()) ? getDecodedName() : getName();
+  if (!hadLabel && getLabel() == derived) getTie()->RemoveAttribute("label");
   SetCombined(getTie(), wxS("include"), m_IncludeName);
   for (size_t i = 0; i < getChildren().size(); ++i) {
     if (iNode* child = getChildren()[i]) child->Write();
@@ -194,27 +218,36 @@ bool iNode::Save() {
     return KIVO_FAIL(false, LevelWarning,
                      wxString::Format(wxS("Could not save read only node '%s'"), GetFullPath()));
   }
-  if (KivoElement::Save()) {
-    const wxString file = wxString::FromUTF8(getSourceDocument()->Value());
-    KIVO_REPORT(LevelMessage, wxString::Format(wxS("SAVED [%s:%s] '%s' TO '%s'"), getElement(),
-                                               GetFullPath(), getLabel(),
+  if (isRunTime()) {
+    return KIVO_FAIL(false, LevelWarning,
+                     wxString::Format(wxS("Could not save run-time node '%s': it belongs to no file"),
+                                      GetFullPath()));
+  }
+  // A node not in any document yet is taken in by the Write of the nearest ancestor
+  // that is; the document that holds that one's element is saved by its owner.
+  iNode* holder = this;
+  while (holder != nullptr && holder->getTie() == nullptr && holder->getSourceDocument() == nullptr) {
+    holder = holder->getParent();
+  }
+  TiXmlDocument* document = nullptr;
+  if (holder != nullptr) {
+    document = holder->getTie() != nullptr ? holder->getTie()->GetDocument()
+                                           : holder->getSourceDocument();
+  }
+  iNode* owner = holder;
+  while (owner != nullptr && !owner->ownsDocument(document)) owner = owner->getParent();
+
+  if (owner != nullptr && holder->Write() && owner->saveDocument(document)) {
+    const wxString file = wxString::FromUTF8(document->Value());
+    KIVO_REPORT(LevelMessage, wxString::Format(wxS("SAVED [%s:%s] '%s' TO '%s'"),
+                                               owner->getElement(), owner->GetFullPath(),
+                                               owner->getLabel(),
                                                file.empty() ? wxString(wxS("UNKNOWN")) : file));
     return true;
   }
-  // The parent's Save walks on upwards by itself when it has no document either.
-  iNode* parent = getParent();
-  if (parent != nullptr && parent->Write() && parent->Save()) return true;
-
-  wxString detail;
-  const TiXmlDocument* document = getSourceDocument();
-  if (document != nullptr && document->Error()) {
-    detail = wxString::Format(wxS("'%s' #%i:%i %s"), wxString::FromUTF8(document->Value()),
-                              document->ErrorRow() + 1, document->ErrorCol() + 1,
-                              wxString::FromUTF8(document->ErrorDesc()));
-  }
   return KIVO_FAIL(false, LevelError,
                    wxString::Format(wxS("SAVE FAILED [%s:%s] '%s' %s"), getElement(),
-                                    GetFullPath(), getLabel(), detail));
+                                    GetFullPath(), getLabel(), saveFailureDetail(owner, document)));
 }
 
 void iNode::readAttributes() {

@@ -10,8 +10,12 @@
 #include "kivo/app/Application.h"
 #include "kivo/base/KivoBase.h"
 #include "kivo/plugin/KivoLibrary.h"
+#include "plugin/PluginTrust.h"
 
 namespace KivoUnit {
+namespace {
+constexpr const wxChar* kLibrariesFolder = wxS("/kivo/lib");
+}  // namespace
 
 KivoAddons::KivoAddons(iNode* parent, const wxString& name) : iNode(parent, name) {
   std::printf("KivoAddons created\n");
@@ -30,6 +34,9 @@ bool KivoAddons::Init() {
   m_AddonsFolder = Application::getApp().getAddonsFolder();
   if (m_AddonsFolder.empty()) {
     base->Error(wxS("No addons folder defined"));
+    return true;
+  }
+  if (!PluginTrust::codeAllowed(*this, wxS("Did not scan addons folder '%s'"), m_AddonsFolder)) {
     return true;
   }
   wxFileName folder = wxFileName::DirName(m_AddonsFolder);
@@ -51,10 +58,24 @@ bool KivoAddons::Init() {
   return true;
 }
 
+// The add-ons' nodes are run-time nodes, made without XML elements: nothing of theirs
+// enters the configuration, which is still being read while this scan runs.
+iNode* KivoAddons::libraryNode(KivoBase& base, const wxString& path, const wxString& file) {
+  if (iNode* found = base.Search(path)) return found;
+  iNode* folder = base.GenerateRunTimePath(kLibrariesFolder) ? base.Search(kLibrariesFolder) : nullptr;
+  iNode* node = folder != nullptr ? base.CreateNode(wxS("library"), nullptr, nullptr) : nullptr;
+  if (node == nullptr) return nullptr;
+  node->setName(file);
+  node->setRunTime(true);
+  if (folder->AppendChild(node, nullptr, false)) return node;
+  base.DestroyNode(node);
+  return nullptr;
+}
+
 void KivoAddons::installAddon(KivoBase& base, const wxString& folder, const wxString& file) {
   base.Debug(wxString::Format(wxS("Found addon file '%s' @ '%s'"), file, folder));
   const wxString path = wxS("/kivo/lib/") + file;
-  auto* library = dynamic_cast<KivoLibrary*>(SearchOrCreate(path, wxS("library"), wxS("node")));
+  auto* library = dynamic_cast<KivoLibrary*>(libraryNode(base, path, file));
   if (library == nullptr) {
     base.Error(
         wxString::Format(wxS("Could not create library node for addon '%s' @ '%s'"), file, path));

@@ -1,5 +1,8 @@
 #include "kivo/plugin/KivoLibrary.h"
 
+#include <algorithm>
+#include <typeinfo>
+
 #include <wx/dynlib.h>
 #include <wx/log.h>
 #include <wx/filefn.h>
@@ -8,9 +11,11 @@
 #include "kivo/convert/Convert.h"
 #include "kivo/convert/Indent.h"
 #include "kivo/base/KivoBase.h"
+#include "kivo/factory/iNodeFactory.h"
 #include "kivo/plugin/KivoInit.h"
 #include "platform/LibraryName.h"
 #include "platform/OwnSymbol.h"
+#include "plugin/PluginTrust.h"
 
 namespace KivoUnit {
 namespace {
@@ -36,9 +41,57 @@ KivoLibrary::~KivoLibrary() {
   if (KivoBase* base = GetBase()) {
     base->Log(wxString::Format(wxS("Library '%s' shutting down"), getName()));
   }
-  KivoLibrary::Stop();
-  if (m_Library->IsLoaded()) m_Library->Unload();
+  unload();
   delete m_Library;
+}
+
+void KivoLibrary::destroy() {
+  // Through their parents and factories: the factories' code is still loaded.
+  for (iNode* node : nodesOfLibrary(false)) {
+    if (iNode* parent = node->getParent()) parent->DestroyChild(node);
+  }
+  iPlugin::destroy();
+}
+
+namespace {
+
+// Whether `node`'s class lives in the library opened as `handle`.
+bool madeWithCodeOf(void* handle, const iNode& node) {
+  return platform::isOwnSymbol(handle, const_cast<std::type_info*>(&typeid(node)));
+}
+
+void collectDescendants(iNode& node, std::vector<iNode*>& out) {
+  for (iNode* child : node.getChildren()) {
+    if (child == nullptr) continue;
+    out.push_back(child);
+    collectDescendants(*child, out);
+  }
+}
+
+}  // namespace
+
+std::vector<iNode*> KivoLibrary::nodesOfLibrary(bool withFactories) {
+  std::vector<iNode*> result;
+  if (!m_Library->IsLoaded()) return result;
+  void* handle = m_Library->GetLibHandle();
+  std::vector<iNode*> tree;
+  collectDescendants(*GetRoot(), tree);
+  // A node's creator may be a factory that is gone: creators are compared, never used.
+  std::vector<const iNodeFactory*> factories;
+  for (iNode* node : tree) {
+    if (dynamic_cast<iNodeFactory*>(node) != nullptr && madeWithCodeOf(handle, *node)) {
+      factories.push_back(static_cast<iNodeFactory*>(node));
+    }
+  }
+  for (iNode* node : tree) {
+    if (node == this) continue;
+    const bool factory = dynamic_cast<iNodeFactory*>(node) != nullptr;
+    const bool made = madeWithCodeOf(handle, *node) ||
+                      std::find(factories.begin(), factories.end(), node->getCreator()) !=
+                          factories.end();
+    if (made && (withFactories || !factory)) result.push_back(node);
+  }
+  return result;
 }
 
 bool KivoLibrary::Read(TiXmlElement* element) {
@@ -48,7 +101,10 @@ bool KivoLibrary::Read(TiXmlElement* element) {
   if (KivoBase* base = GetBase()) {
     base->Debug(wxString::Format(wxS("Added library '%s'"), m_Filename));
   }
-  return m_AutoStart && !m_Filename.empty() ? Start() : true;
+  if (!m_AutoStart || m_Filename.empty()) return true;
+  // Left unloaded, not dropped, so a look at the configuration still shows it.
+  return PluginTrust::codeAllowed(*this, wxS("Did not load library '%s'"), m_Filename) ? Start()
+                                                                                       : true;
 }
 
 bool KivoLibrary::Write() {
@@ -87,13 +143,19 @@ bool KivoLibrary::Start() {
 // By the name as configured first, then by the platform's file name formed from it.
 bool KivoLibrary::load() {
   KivoBase* base = GetBase();
+  if (!PluginTrust::codeAllowed(*this, wxS("Did not load library '%s'"), m_Filename)) return false;
   const wxLogNull quiet;  // the failures are reported below, once
-  if (!m_Library->Load(m_Filename, wxDL_NOW)) {
+  wxString refusal;
+  if (!PluginTrust::load(*m_Library, m_Filename, refusal) && refusal.empty()) {
     const wxString formed = platform::libraryFileName(m_Filename);
-    if (!m_Library->Load(formed, wxDL_NOW) && base != nullptr) {
+    if (!PluginTrust::load(*m_Library, formed, refusal) && refusal.empty() && base != nullptr) {
       base->Error(
           wxString::Format(wxS("Could not load library '%s' (nor '%s')"), m_Filename, formed));
     }
+  }
+  if (!refusal.empty()) {
+    if (base != nullptr) base->Error(refusal);
+    return false;
   }
   if (!m_Library->IsLoaded()) {
     if (base != nullptr) {
@@ -124,16 +186,36 @@ void KivoLibrary::lookUpEntries() {
 }
 
 bool KivoLibrary::Stop() {
+  const std::vector<iNode*> live = nodesOfLibrary(false);
+  if (!live.empty()) {
+    wxString paths;
+    for (const iNode* node : live) paths += (paths.empty() ? wxS("'") : wxS(", '")) + node->GetFullPath() + wxS("'");
+    const wxString message =
+        wxString::Format(wxS("Library '%s' not stopped: %u nodes made by it are in the tree: %s"),
+                         m_Filename, static_cast<unsigned int>(live.size()), paths);
+    if (KivoBase* base = GetBase()) {
+      base->Error(message);
+      return false;
+    }
+    return KIVO_FAIL(false, LevelError, message);
+  }
+  unload();
+  return true;
+}
+
+void KivoLibrary::unload() {
   Unregister();
   if (m_Library->IsLoaded()) {
     if (m_StopEntry != nullptr) m_StopEntry();
+    // Factories the plug-in left in the tree leave it before their code goes; they
+    // are the plug-in's to free, so they are detached, not deleted.
+    for (iNode* node : nodesOfLibrary(true)) node->destroy();
     if (m_Library->IsLoaded()) m_Library->Unload();
   }
   m_StartEntry = nullptr;
   m_StopEntry = nullptr;
   m_DebugEntry = nullptr;
   m_Plugin = nullptr;
-  return true;
 }
 
 bool KivoLibrary::Register() {

@@ -1,5 +1,7 @@
 #include "kivo/xml/KivoXML.h"
 
+#include <string>
+
 #include <tinyxml.h>
 
 #include <wx/filename.h>
@@ -50,14 +52,20 @@ TiXmlDocument* KivoXML::getDocument() {
 
 wxString KivoXML::GetXmlError() const {
   if (m_Document == nullptr || !m_Document->Error()) return wxString();
-  // TinyXML counts from 1 but reports 0 when it has no location (an empty document):
-  // such errors sit at the very start.
-  const int row = m_Document->ErrorRow() > 0 ? m_Document->ErrorRow() : 1;
-  const int column = m_Document->ErrorCol() > 0 ? m_Document->ErrorCol() : 1;
+  const wxString file = wxString::FromUTF8(m_Document->Value());
+  const wxString description = wxString::FromUTF8(m_Document->ErrorDesc());
+  // TinyXML counts from 1 and reports 0 when it has no location. An empty document's
+  // error is at its start; any other error without a location is said to be so,
+  // rather than pointing the user at a line that is not at fault.
+  int row = m_Document->ErrorRow();
+  int column = m_Document->ErrorCol();
+  if (row <= 0 && m_Document->ErrorId() == TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) row = column = 1;
+  if (row <= 0) {
+    return wxString::Format(wxS("Error #%i [position unknown] in xml document '%s': '%s'"),
+                            m_Document->ErrorId(), file, description);
+  }
   return wxString::Format(wxS("Error #%i [line %i:%i] in xml document '%s': '%s'"),
-                          m_Document->ErrorId(), row, column,
-                          wxString::FromUTF8(m_Document->Value()),
-                          wxString::FromUTF8(m_Document->ErrorDesc()));
+                          m_Document->ErrorId(), row, column > 0 ? column : 1, file, description);
 }
 
 bool KivoXML::Load(const wxString& filename) {
@@ -89,15 +97,29 @@ bool KivoXML::Load(const wxString& filename) {
   return true;
 }
 
-bool KivoXML::Save() {
-  if (m_SourceDocument == nullptr) return false;
+bool KivoXML::Save() { return saveDocument(m_SourceDocument); }
+
+bool KivoXML::ownsDocument(const TiXmlDocument* document) const {
+  if (document == nullptr) return false;
+  if (document == m_Document || document == m_SourceDocument) return true;
+  for (const TiXmlDocument* retired : m_RetiredDocuments) {
+    if (retired == document) return true;
+  }
+  return false;
+}
+
+bool KivoXML::saveDocument(TiXmlDocument* document) {
+  m_SaveFailure.clear();
+  if (document == nullptr) return false;
+  std::string reason;
   // The document's value is the file it was loaded from; it stays its name.
-  if (detail::saveDocumentSafely(*m_SourceDocument, m_SourceDocument->Value())) {
-    m_SourceDocument->ClearError();
+  if (detail::saveDocumentSafely(*document, document->Value(), reason)) {
+    document->ClearError();
     return true;
   }
-  // Kept in the document so that callers can say why the save failed.
-  m_SourceDocument->SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
+  m_SaveFailure = wxString::FromUTF8(reason.c_str());
+  // Kept in the document too, so that its error says a save failed.
+  document->SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
   return false;
 }
 

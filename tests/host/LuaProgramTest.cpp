@@ -37,5 +37,18 @@ TEST(KivoLua, FailuresNameTheNodeOrTheLuaMessage) {
       << run.err;
 }
 
+// A look at a configuration runs none of its scripts unless asked to.
+TEST(KivoLua, ReadingCommandsRunScriptsOnlyWithPlugins) {
+  TempDir dir;
+  const std::string file = dir.write(
+      "lua.xml", "<kivo name='kivo'><node name='w'/><Lua name='l' on_init='kivo.set(\"/w\", \"x\", 7)'/></kivo>");
+  EXPECT_EQ(runKivo({"get", "--plugins", file, "/w", "x"}).out, "7\n");
+  const ProgramRun look = runKivo({"--log-level", "1", "get", file, "/w", "x"});
+  EXPECT_EQ(look.status, 1);
+  EXPECT_EQ(look.out, "");
+  EXPECT_EQ(countLines(look.err, "Warning: Did not run the scripts of '/kivo/l': the host runs no plug-in code"), 1u)
+      << look.err;
+}
+
 }  // namespace
 }  // namespace KivoTest

@@ -273,7 +273,7 @@ TEST_F(PersistenceTest, SaveThatRunsOutOfSpaceLeavesTheOriginalByteForByte) {
   EXPECT_EQ(dir.read("full.xml"), original);
   EXPECT_EQ(filesIn(dir.path()), std::set<std::string>{"full.xml"});
   EXPECT_TRUE(log->contains(
-      wxString::Format(wxS("SAVE FAILED [node:/kivo/top] 'top' '%s' #1:1 Failed to open file"),
+      wxString::Format(wxS("SAVE FAILED [node:/kivo/top] 'top' '%s' File too large"),
                        wx(file)),
       5));
   // Once there is room again the same document saves.

@@ -65,6 +65,8 @@ bool parseArguments(int argc, const char* const* argv, Arguments& out, std::stri
       out.quiet = true;
     } else if (argument == "--json") {
       out.json = true;
+    } else if (argument == "--plugins" || argument == "--no-plugins") {
+      out.plugins = argument == "--plugins";
     } else if (isOption(argument, "--log-level")) {
       if (!takeValue(argument, "--log-level", argc, argv, i, value) ||
           !parseLogLevel(value, out.logLevel)) {

@@ -1,5 +1,6 @@
 #pragma once
 // The command line: global options anywhere, then a subcommand and its operands.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct Arguments {
   std::string catalogsFolder;         // empty: the configuration's "locale" folder
   bool quiet = false;                 // no log lines on standard error
   bool json = false;                  // results as JSON, for the subcommands that offer it
+  std::optional<bool> plugins;        // --plugins / --no-plugins; unset: the command's default
   bool help = false;
   bool version = false;
 };

@@ -1,11 +1,12 @@
 #include "HostSession.h"
 
 #include <dlfcn.h>
-#include <tinyxml.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include <tinyxml.h>
 
 #include "LogPrinter.h"
 #include "Output.h"
@@ -80,42 +81,7 @@ void fillApplicationRecord(const fs::path& configuration, const SessionSettings&
       settings.addonsFolder.empty() ? folder / "addons" : fs::absolute(settings.addonsFolder);
   app.setAddonsFolder(fromUtf8(addons.lexically_normal().string()));
   app.setLogLevel(static_cast<KivoUnit::AppLogLevel>(settings.logLevel));
-}
-
-void untie(KivoUnit::iNode& node) {
-  node.setTie(nullptr);
-  for (KivoUnit::iNode* child : node.getChildren()) {
-    if (child != nullptr) untie(*child);
-  }
-}
-
-// The highest node of the branch holding `current` whose element the library made
-// at boot: an element without attributes that holds nothing but the branch. With a
-// root not named kivo that is the "kivo" node the library adds.
-KivoUnit::iNode* runTimeBranch(KivoUnit::KivoBase& base, KivoUnit::iNode* current) {
-  KivoUnit::iNode* top = current;
-  for (KivoUnit::iNode* parent = top->getParent(); parent != nullptr && parent != &base;
-       parent = parent->getParent()) {
-    const TiXmlElement* element = parent->getTie();
-    const TiXmlNode* branch = top->getTie();
-    const bool madeForBranch = element != nullptr && element->FirstAttribute() == nullptr &&
-                               element->FirstChild() == branch && element->LastChild() == branch;
-    if (!madeForBranch) break;
-    top = parent;
-  }
-  return top;
-}
-
-// The boot ties the nodes the library adds under /kivo/current (factories, boot
-// stamps) to new elements of the configuration document. They are not
-// configuration: without this, saving the configuration would write them into it.
-void keepRunTimeNodesOutOfFile(KivoUnit::KivoBase& base) {
-  KivoUnit::iNode* current = base.Search(wxS("/kivo/current"));
-  if (current == nullptr || current->getTie() == nullptr) return;
-  KivoUnit::iNode* branch = runTimeBranch(base, current);
-  TiXmlElement* element = branch->getTie();
-  untie(*branch);
-  if (TiXmlNode* parent = element->Parent()) parent->RemoveChild(element);
+  app.setRunConfigurationCode(settings.runConfigurationCode);
 }
 
 // "<folder>/kivo" for the libkivo this program is linked with; the boot loader adds
@@ -164,7 +130,6 @@ bool HostSession::boot(const std::string& file, std::string& error) {
       booted || base == nullptr ? std::string() : toUtf8(base->GetError());
   const bool everyLevel = KivoUnit::Application::getApp().getLogLevel() == KivoUnit::AppLogAll;
   m_Log.release(!booted && !everyLevel);
-  if (booted && base != nullptr) keepRunTimeNodesOutOfFile(*base);
   if (!booted) {
     const std::string why = bootFailureReason(file, reason);
     error = "cannot boot " + quoted(file) + (why.empty() ? "" : ": " + why);

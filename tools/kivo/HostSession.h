@@ -16,6 +16,7 @@ struct SessionSettings {
   std::string configuration;  // the configuration file as the user named it
   std::string addonsFolder;   // empty: "addons" beside the configuration
   int logLevel = 0;           // the application record's 0-4
+  bool runConfigurationCode = true;  // load plug-ins and run scripts the file names
 };
 
 class HostSession {

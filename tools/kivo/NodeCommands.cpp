@@ -79,8 +79,8 @@ int saveNode(const std::string& path, bool announce) {
   iNode* node = requireNode(tree.base(), path);
   if (node == nullptr) return ExitFailure;
   iNode* owner = storingNode(*node, path, "nothing was saved");
-  if (owner == nullptr || !saveNodeTo(*node, *owner, path)) return ExitFailure;
-  if (announce) printLine("saved " + toUtf8(owner->getFilename()));
+  if (owner == nullptr || !saveStoredNode(*node, path)) return ExitFailure;
+  if (announce) printLine("saved " + storedFile(*node, *owner));
   return ExitOk;
 }
 

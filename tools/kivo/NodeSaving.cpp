@@ -1,5 +1,7 @@
 #include "NodeSaving.h"
 
+#include <tinyxml.h>
+
 #include "Output.h"
 #include "Text.h"
 #include "kivo/node/iNode.h"
@@ -14,17 +16,22 @@ KivoUnit::iNode* storingNode(KivoUnit::iNode& node, const std::string& path,
   }
   KivoUnit::iNode* owner = &node;
   while (owner != nullptr && owner->getSourceDocument() == nullptr) owner = owner->getParent();
-  if (node.getTie() == nullptr || owner == nullptr) {
+  if (node.isRunTime() || node.getTie() == nullptr || owner == nullptr) {
     fail(quoted(path) + " is not stored in any file; " + outcome);
     return nullptr;
   }
   return owner;
 }
 
-bool saveNodeTo(KivoUnit::iNode& node, KivoUnit::iNode& owner, const std::string& path) {
-  if (node.Write() && owner.Save()) return true;
-  fail("saving " + quoted(path) + " to " + quoted(toUtf8(owner.getFilename())) + " failed");
+bool saveStoredNode(KivoUnit::iNode& node, const std::string& path) {
+  if (node.Save()) return true;
+  fail(quoted(path) + " was not saved");
   return false;
+}
+
+std::string storedFile(const KivoUnit::iNode& node, const KivoUnit::iNode& owner) {
+  const TiXmlDocument* document = node.getTie() != nullptr ? node.getTie()->GetDocument() : nullptr;
+  return document != nullptr ? std::string(document->Value()) : toUtf8(owner.getFilename());
 }
 
 }  // namespace KivoHost

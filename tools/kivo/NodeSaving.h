@@ -13,8 +13,10 @@ namespace KivoHost {
 // refused. `outcome` ends that line ("nothing was saved", "nothing was changed").
 KivoUnit::iNode* storingNode(KivoUnit::iNode& node, const std::string& path,
                              const std::string& outcome);
-// Writes the node's own element and saves the document of `owner`, so the rest of
-// the tree (the nodes the library adds at run time) never reaches the file.
-bool saveNodeTo(KivoUnit::iNode& node, KivoUnit::iNode& owner, const std::string& path);
+// The node's own Save: it writes the node and stores the one document that holds its
+// element; the library reports a failure with the file and the system's reason.
+bool saveStoredNode(KivoUnit::iNode& node, const std::string& path);
+// The file of the document that holds the node's element (`owner`'s when unknown).
+std::string storedFile(const KivoUnit::iNode& node, const KivoUnit::iNode& owner);
 
 }  // namespace KivoHost

@@ -173,7 +173,7 @@ int setAttributes(const std::string& path, const std::vector<std::string>& texts
   if (const Assignment* lost = notWritten(*node, assignments)) {
     return refuse(*lost, "the node writes " + quoted(lost->name) + " itself");
   }
-  return saveNodeTo(*node, *owner, path) ? ExitOk : ExitFailure;
+  return saveStoredNode(*node, path) ? ExitOk : ExitFailure;
 }
 
 }  // namespace KivoHost

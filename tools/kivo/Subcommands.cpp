@@ -125,6 +125,10 @@ const char* globalOptionsHelp() {
          "  --catalogs DIR   the folder of CODE.mo catalogs (default: locale beside FILE)\n"
          "  --json         print the result as JSON (tree, get)\n"
          "  -q, --quiet    show no log messages\n"
+         "  --plugins      load the plug-in libraries and run the scripts FILE names;\n"
+         "                 the default of exec, set and shell\n"
+         "  --no-plugins   run none of FILE's code, only read it; the default of tree,\n"
+         "                 state, info and get, so a look at a file runs nothing\n"
          "  -h, --help     show help and exit\n"
          "  --version      print the program's and the library's versions and exit\n";
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Arguments.h"
+#include "CodePolicy.h"
 #include "HostSession.h"
 #include "Labels.h"
 #include "LogPrinter.h"
@@ -49,6 +50,7 @@ int bootAndRun(const Arguments& arguments, const Subcommand& subcommand) {
   settings.configuration = arguments.operands[0];
   settings.addonsFolder = arguments.addonsFolder;
   settings.logLevel = arguments.logLevel;
+  settings.runConfigurationCode = runsConfigurationCode(arguments.command, arguments.plugins);
   if (!session.start(settings, error)) return fail(error);
   const std::string command = subcommand.name;
   if ((command == "tree" || command == "get") &&

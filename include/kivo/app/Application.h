@@ -43,6 +43,16 @@ class KIVO_API Application {
   AppLogLevel getLogLevel() const;
   void setLogLevel(AppLogLevel level);
 
+  // Off unless the host asks: plug-in libraries are refused when someone other
+  // than this user or root could have replaced the file or a folder above it.
+  // On loads them regardless, so anyone who can write there runs code here.
+  bool getLoadUntrustedPlugins() const;
+  void setLoadUntrustedPlugins(bool load);
+  // On unless the host turns it off: the configuration's plug-in libraries and
+  // scripts run. Off gives a look at a configuration that runs none of its code.
+  bool getRunConfigurationCode() const;
+  void setRunConfigurationCode(bool run);
+
   Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -57,6 +67,8 @@ class KIVO_API Application {
   wxString m_DataFolder;
   wxString m_AddonsFolder;
   AppLogLevel m_LogLevel;
+  bool m_LoadUntrustedPlugins;
+  bool m_RunConfigurationCode;
 };
 
 }  // namespace KivoUnit

@@ -49,7 +49,14 @@ class KIVO_API KivoBase : public iNode {
   virtual void AddResourceLocation(const wxString& folder);
   virtual const wxArrayString& GetResourceLocations() const;
   // Reads the configuration file into the tree with the default factory and
-  // stamps "/kivo/current/boot" with the start and stop times.
+  // stamps "/kivo/current/boot" with the start and stop times. Relative names in the
+  // configuration are taken from the file's folder, whatever the working directory.
+  //
+  // Boot may be called again: a later boot replaces the configuration. It first
+  // destroys every node the previous boot read (newest first, as Shutdown does), so
+  // no node stays tied to the document it frees; the run-time nodes (factories,
+  // plug-ins, add-ons, boot stamps) stay. When the new file cannot be read the tree
+  // holds no configuration.
   virtual bool Boot(const wxString& filename);
   // Destroys every node below the base, newest first, and the default factory.
   virtual bool Shutdown();
@@ -89,6 +96,10 @@ class KIVO_API KivoBase : public iNode {
                              KivoBlock* block);
   using iNode::Execute;
 
+  // Creates the missing nodes of `path` as run-time nodes: plain "node" nodes
+  // without XML elements, never written to a file. True when the path exists.
+  bool GenerateRunTimePath(const wxString& path);
+
   static KivoBase* GetInstance();
   // Take and release the tree lock; both do nothing while there is no base.
   // Callers use KivoLocker rather than these.
@@ -118,6 +129,9 @@ class KIVO_API KivoBase : public iNode {
   void storeError(const wxString& message) const;
   void reportLibraries();
   iNode* findByStoredPath(const wxString& fullPath);
+  bool generatePath(const wxString& path, bool makeTie, const wxString& element, bool runTime);
+  // Destroys the nodes read from the configuration, newest first; run-time nodes stay.
+  void dropConfiguration();
 
   KivoMemoryManager m_Memory;
   NodeFactories m_Factories;

@@ -38,7 +38,8 @@ class KIVO_API Convert {
   // Milliseconds since 1970-01-01 UTC.
   static long long GetTickCount();
 
-  // ISO 8601 in local time with milliseconds and the standard-time offset.
+  // ISO 8601 in local time with milliseconds and the standard-time offset; "" for an
+  // invalid date.
   static wxString DateTimeToString(const wxDateTime& dateTime);
   static wxDateTime StringToDateTime(const wxString& text);
 

@@ -73,6 +73,8 @@ class KIVO_API LuaNode : public iNode {
   wxString m_LastError;
   // What Init is running, for messages; empty for host calls.
   wxString m_Running;
+  // False when the host runs no configuration code: on_init and on_exit are skipped.
+  bool m_RunsScripts = true;
 };
 
 }  // namespace KivoUnit

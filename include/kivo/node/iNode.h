@@ -42,8 +42,11 @@ class KIVO_API iNode : public KivoElement {
   // Reads the node from `element`, creates its children through the factories, then
   // pulls in its include file. Failures below the node are reported, never fatal.
   bool Read(TiXmlElement* element) override;
-  // Saves the document the node came from, or passes the save up to the nearest
-  // ancestor that has one. Read-only nodes are never saved.
+  // Writes the node and its subtree into their elements and saves the one document
+  // that holds the node's element (a node without an element passes the save to its
+  // parent, whose Write makes one). True only when that document reached its file;
+  // a failed save touches no other document. Read-only and run-time nodes are never
+  // saved.
   bool Save() override;
 
   // Element descriptors and attributes with the tree's clash handling and notifications.
@@ -55,7 +58,7 @@ class KIVO_API iNode : public KivoElement {
   void readAttributes() override;
   void writeAttributes() override;
   // Writes the node into its element (made under the parent's when missing), then
-  // every child.
+  // every child. Run-time nodes are skipped: they never gain an element.
   bool Write() override;
   wxString InitXML(const Indent& indent, const wxString& extra) const override;
   wxString EndXML(const Indent& indent) const override;
@@ -88,6 +91,11 @@ class KIVO_API iNode : public KivoElement {
   virtual bool isInitialized() const;
   virtual bool isReadOnly() const;
   virtual void setReadOnly(bool readOnly);
+  // A run-time node is one the library adds while it runs (factories, plug-ins, boot
+  // stamps, add-ons and the branches holding them). It and every node below it are
+  // no part of any configuration: Write leaves them out of the XML, Save refuses them.
+  bool isRunTime() const;
+  void setRunTime(bool runTime) { m_RunTime = runTime; }
 
   // Commands and messages.
   virtual wxString Execute(const wxString& command, const wxString& params);
@@ -228,6 +236,7 @@ class KIVO_API iNode : public KivoElement {
   bool m_UpdateEnabled;
   double m_ElapsedTime;
   bool m_ReadOnly;
+  bool m_RunTime;
   bool m_Initialized;
   NodeList m_Children;
 };

@@ -26,6 +26,8 @@ class KIVO_API KivoAddons : public iNode {
 
  private:
   void installAddon(KivoBase& base, const wxString& folder, const wxString& file);
+  // The node at `path`, or a new run-time library node there named `file`.
+  iNode* libraryNode(KivoBase& base, const wxString& path, const wxString& file);
 
   wxString m_AddonsFolder;
 };

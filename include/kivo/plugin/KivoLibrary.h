@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <wx/string.h>
 
 #include "kivo/KivoExport.h"
@@ -22,7 +24,12 @@ class KIVO_API KivoLibrary : public iPlugin {
   using DebugCallback = void (*)();
 
   KivoLibrary(iNode* parent, const wxString& element);
+  // Unloads the library; the nodes made with its code went in destroy().
   ~KivoLibrary() override;
+
+  // Destroys the nodes of the tree that were made with the library's code (by its
+  // factories) first, while that code is still loaded, then the node itself.
+  void destroy() override;
 
   // Reads "autostart" and "filename" and starts the library when asked to.
   bool Read(TiXmlElement* element) override;
@@ -35,7 +42,9 @@ class KIVO_API KivoLibrary : public iPlugin {
 
   // Loads the library and calls its "start"; a loaded library is left alone.
   bool Start() override;
-  // Calls "stop", unloads the library and forgets the record.
+  // Calls "stop", unloads the library and forgets the record. Refused (false, with
+  // one error naming them) while nodes made by the library's factories are in the
+  // tree: unloading would leave them pointing into unloaded code.
   bool Stop() override;
 
   virtual bool Register();
@@ -55,6 +64,11 @@ class KIVO_API KivoLibrary : public iPlugin {
  private:
   bool load();
   void lookUpEntries();
+  // Calls "stop" and unloads, whatever is still in the tree.
+  void unload();
+  // Nodes of the tree made with this library's code: instances of its classes and
+  // nodes its factories created. Factories count only with `withFactories`.
+  std::vector<iNode*> nodesOfLibrary(bool withFactories);
   // A method of the record's list, else an export of that name.
   KivoMethod findMethod(KivoBase& base, const wxString& name);
   wxString callMethod(KivoBase& base, KivoMethod method, const wxString& params);

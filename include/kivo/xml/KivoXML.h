@@ -42,6 +42,13 @@ class KIVO_API KivoXML {
   TiXmlDocument* getSourceDocument() const { return m_SourceDocument; }
   // Borrowed: the object never frees the source document.
   void setSourceDocument(TiXmlDocument* document) { m_SourceDocument = document; }
+  // True for the own document, the source document and documents retired by a
+  // later Load: the documents this object answers for when they are saved.
+  bool ownsDocument(const TiXmlDocument* document) const;
+  // Writes `document` to its file (its value) like Save; false without one.
+  bool saveDocument(TiXmlDocument* document);
+  // The system's reason for the last failed save, "" after a successful one.
+  const wxString& getSaveFailure() const { return m_SaveFailure; }
   // Full, normalised path of the last file given to Load.
   const wxString& getFilename() const { return m_Filename; }
   // "xml" followed by the marker of every constructor in the chain.
@@ -85,6 +92,7 @@ class KIVO_API KivoXML {
   TiXmlDocument* m_SourceDocument;
   wxString m_ClassTag;
   std::vector<TiXmlDocument*> m_RetiredDocuments;
+  wxString m_SaveFailure;
 };
 
 }  // namespace KivoUnit
