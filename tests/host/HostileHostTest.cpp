@@ -33,7 +33,7 @@ TEST(HostileHost, ACrashDuringBootStillReachesTheTerminal) {
   TempDir dir;
   const std::string file = dir.write(
       "crash.xml", "<kivo name='kivo'><library name='crash' filename='" KIVO_CRASH_PLUGIN "'/></kivo>");
-  const ProgramRun run = runKivo({"tree", file}, "", 60);
+  const ProgramRun run = runKivo({"--plugins", "tree", file}, "", 60);
   // The shell's status for a process ended by a signal; a sanitizer reports it and exits.
   EXPECT_TRUE(run.status == 128 + SIGSEGV || run.status == 128 + SIGABRT || run.status == 1)
       << run.status;

@@ -109,7 +109,7 @@ TEST(HostileFile, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
   // The declaration follows the text, so the saved file reads back the same.
   KivoNode node(nullptr, wxS("node"));
   ASSERT_TRUE(node.Load(wx(dir.write("latin.xml", cases[0].text))));
-  ASSERT_TRUE(node.Save());
+  ASSERT_TRUE(node.KivoXML::Save());  // the document as loaded
   EXPECT_EQ(dir.read("latin.xml"),
             "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<node x=\"caf\xC3\xA9\" y=\"\xC3\xA9\" />\n");
 }
@@ -142,7 +142,7 @@ TEST(HostileFile, SavesRemoveOnlyTheTemporariesOfDeadProcesses) {
   }
   KivoNode node(nullptr, wxS("node"));
   ASSERT_TRUE(node.Load(wx(target)));
-  ASSERT_TRUE(node.Save());
+  ASSERT_TRUE(node.KivoXML::Save());  // the document as loaded
   EXPECT_EQ(dir.read(dead), "");
   for (const std::string& name : {own, live, std::string("cfg.xml.tmp-x-1")}) {
     EXPECT_EQ(dir.read(name), "partial") << name;
