@@ -45,3 +45,4 @@
 #include "kivo/update/AutoUpdaterThread.h"
 #include "kivo/update/KivoAutoUpdater.h"
 #include "kivo/xml/KivoXML.h"
+#include "kivo/xml/XmlLimits.h"

@@ -1,5 +1,8 @@
 // Booting the tree from a configuration file, the fixed registration paths, and
 // shutting the tree down again.
+#include <map>
+#include <vector>
+
 #include <tinyxml.h>
 #include <wx/datetime.h>
 #include <wx/filefn.h>
@@ -11,6 +14,7 @@
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/plugin/iPlugin.h"
+#include "xml/InputChecks.h"
 
 namespace KivoUnit {
 namespace {
@@ -19,6 +23,21 @@ constexpr const char* kSourcePath = "include/kivo/KivoBase";
 constexpr const wxChar* kBootPath = wxS("/kivo/current/boot");
 constexpr const wxChar* kFactoriesPath = wxS("/kivo/current/factories");
 constexpr const wxChar* kPluginsPath = wxS("/kivo/current/plugins");
+
+// Calls `visit` for every node below `top` (not `top` itself), links as themselves.
+template <typename Visit>
+void forEachBelow(iNode& top, Visit visit) {
+  std::vector<iNode*> pending(1, &top);
+  while (!pending.empty()) {
+    iNode* node = pending.back();
+    pending.pop_back();
+    for (iNode* child : node->getChildren()) {
+      if (child == nullptr) continue;
+      visit(*child);
+      pending.push_back(child);
+    }
+  }
+}
 
 wxString stampOf(const wxDateTime& time) { return time.Format(wxS("%Y.%m.%d %H:%M:%S")); }
 
@@ -46,7 +65,8 @@ bool KivoBase::Boot(const wxString& filename) {
   dropConfiguration();
   // A file that is there but does not parse is reported as a read failure below.
   if (!Load(path) && GetXmlError().empty()) {
-    Error(wxString::Format(wxS("Loading file '%s' failed"), getFilename()));
+    const wxString refusal = detail::lastRefusal();
+    Error(refusal.empty() ? wxString::Format(wxS("Loading file '%s' failed"), getFilename()) : refusal);
     return false;
   }
   if (m_DefaultFactory != nullptr) {
@@ -65,7 +85,10 @@ bool KivoBase::Boot(const wxString& filename) {
     read = Read(root);
   }
   if (!read) {
-    Error(wxString::Format(wxS("Kivo read failure on '%s': '%s'"), getFilename(), GetXmlError()));
+    // A document of declarations and comments only parses without error.
+    const wxString reason = GetXmlError().empty() && root == nullptr ? wxString(wxS("no root element"))
+                                                                     : GetXmlError();
+    Error(wxString::Format(wxS("Kivo read failure on '%s': '%s'"), getFilename(), reason));
     return false;
   }
   if (!RegisterFactory(m_DefaultFactory)) {
@@ -168,8 +191,17 @@ bool KivoBase::Shutdown() {
   NodesByReverseConstructionId order;
   getChildrenSortedByReverseConstructionId(order);
   wxString missing;
+  // Nodes are found as themselves, not by path: a node that shares its name with
+  // an earlier sibling is reached by no path.
+  std::map<unsigned int, iNode*> alive;
+  forEachBelow(*this, [&](iNode& node) { alive[node.getConstructionId()] = &node; });
   for (const auto& entry : order) {
-    iNode* node = findByStoredPath(entry.second);
+    const auto found = alive.find(entry.first);
+    iNode* node = found != alive.end() ? found->second : nullptr;
+    if (node != nullptr) {
+      forEachBelow(*node, [&](iNode& below) { alive.erase(below.getConstructionId()); });
+      alive.erase(found);
+    }
     if (node == nullptr) {
       // Gone with an ancestor destroyed before it: nodes moved under newer nodes.
       missing += wxString::Format(wxS("No '%s'\n"), entry.second);

@@ -12,6 +12,7 @@
 #include "kivo/factory/KivoNodeFactory.h"
 #include "kivo/node/KivoNode.h"
 #include "kivo/xml/KivoXML.h"
+#include "xml/InputChecks.h"
 
 namespace KivoUnit {
 namespace {
@@ -86,6 +87,14 @@ iNode* KivoNodeFactory::IncludeNode(iNode* parent, TiXmlElement*& xml) {
   const wxFileName file = normalized(FindFilename(filenameText));
   const wxString path = file.GetFullPath();
 
+  const wxString notAFile = detail::describeNonRegularFile(path);
+  if (!notAFile.empty()) {
+    if (KivoBase* base = GetBase()) {
+      base->Error(wxString::Format(wxS("%s Include file '%s' (%s) %s"), prefix, filenameText, path,
+                                   notAFile));
+    }
+    return nullptr;
+  }
   if (!file.FileExists()) {
     KIVO_REPORT(LevelWarning, wxString::Format(wxS("No include file '%s' (%s) found from '%s'"),
                                                filenameText, path, wxGetCwd()));
@@ -131,6 +140,7 @@ iNode* KivoNodeFactory::loadIncludedNode(iNode* parent, TiXmlElement*& xml, cons
     return nullptr;
   }
   const bool createFile = KivoXML::GetBoolAttr(xml, wxS("create_file"), false);
+  const detail::NestingOffset nesting(detail::enclosingElements(xml));
   for (int attempt = 0; attempt < 2; ++attempt) {
     const std::unique_ptr<KivoNode> probe(new KivoNode(nullptr, wxS("node")));
     if (probe->Load(path) && probe->getSourceDocument() != nullptr) {

@@ -8,6 +8,7 @@
 #include "kivo/base/KivoBase.h"
 #include "kivo/factory/NodeFactories.h"
 #include "kivo/node/iNode.h"
+#include "xml/InputChecks.h"
 
 // Reading, writing and saving nodes, copying subtrees, locating files.
 namespace KivoUnit {
@@ -86,6 +87,15 @@ void generateName(iNode& parent, iNode& node) {
                  __LINE__, kSourcePath, "Read");
 }
 
+// A second child of the same name is kept, but a path always finds the first.
+void reportHiddenSibling(const iNode& node, const TiXmlElement& element) {
+  detail::report(LevelWarning,
+                 wxString::Format(wxS("Node '%s' in '%s' line %i has the name of an earlier sibling; "
+                                      "no path reaches it"),
+                                  node.getName(), documentName(&element), element.Row()),
+                 __LINE__, kSourcePath, "Read");
+}
+
 // One child element of `reader`'s element: created (and read) by its factory, named,
 // and appended. A failure is reported and leaves the rest of the tree alone.
 // `readerElement` names the place in messages; the text is made only for one.
@@ -103,6 +113,7 @@ void readChild(iNode& reader, KivoBase& base, TiXmlElement& element,
     parent = parentForPathName(reader, base, *node, element, readLocation(readerElement));
   }
   if (node->getName().empty()) generateName(*parent, *node);
+  if (parent->getChildByStoredName(node->getName()) != nullptr) reportHiddenSibling(*node, element);
   if (!reader.AppendChild(node, parent, false)) base.DestroyNode(node);
 }
 
@@ -140,6 +151,12 @@ bool iNode::Read(TiXmlElement* element) {
   // The nested Read replaces the include name with that of the included element.
   const wxString includeName = m_IncludeName;
   m_IncludePath = normalised(FindFilename(includeName).GetFullPath()).GetFullPath();
+  const wxString notAFile = detail::describeNonRegularFile(m_IncludePath);
+  if (!notAFile.empty()) {
+    base->Error(wxString::Format(wxS("%s Include file '%s' [%s] %s"), location, includeName,
+                                 m_IncludePath, notAFile));
+    return true;
+  }
   if (!wxFileName::FileExists(m_IncludePath)) {
     base->Error(wxString::Format(wxS("%s Include file '%s' [%s] not found"), location,
                                  includeName, m_IncludePath));
@@ -154,6 +171,7 @@ bool iNode::Read(TiXmlElement* element) {
   setSourceDocument(nullptr);
   // Children read so far may be tied to the document this node owns now.
   retireDocument();
+  const detail::NestingOffset nesting(detail::enclosingElements(element));
   if (!Load(m_IncludePath) || !Read(getDocument()->RootElement())) {
     base->Error(includeLoadError(location, includeName));
   } else if (getElement() != elementBefore) {
@@ -333,7 +351,9 @@ wxString withSeparator(const wxString& folder) {
 }  // namespace
 
 wxFileName iNode::FindFilename(const wxString& name) {
-  if (wxFileName::FileExists(name)) return wxFileName(name);
+  if (wxFileName::FileExists(name) || !detail::describeNonRegularFile(name).empty()) {
+    return wxFileName(name);
+  }
   std::vector<wxString> candidates;
   if (KivoBase* base = owningBase()) {
     for (const wxString& location : base->GetResourceLocations()) {
@@ -352,6 +372,11 @@ wxFileName iNode::FindFilename(const wxString& name) {
   for (const wxString& candidate : candidates) {
     const wxFileName file = normalised(candidate);
     if (file.FileExists()) return file;
+  }
+  // Failing a file, a folder or device of that name, so the caller can say what it is.
+  for (const wxString& candidate : candidates) {
+    const wxFileName file = normalised(candidate);
+    if (wxFileName::Exists(file.GetFullPath())) return file;
   }
   Error(wxString::Format(wxS("File '%s' not found"), name));
   return wxFileName(name);

@@ -10,6 +10,7 @@
 
 #include "log/Report.h"
 #include "kivo/convert/Indent.h"
+#include "xml/InputChecks.h"
 #include "xml/SafeFile.h"
 
 namespace KivoUnit {
@@ -90,6 +91,13 @@ bool KivoXML::Load(const wxString& filename) {
   // An empty name would otherwise normalise to the working directory.
   const bool valid = name.IsOk() && name.Normalize(kNormalisation) && name.IsOk();
   m_Filename = name.GetFullPath();
+  wxString refusal;
+  // A folder is no file and is reported as missing below; pipes and devices exist
+  // but would block or never end.
+  if (valid && !wxDirExists(m_Filename) && !detail::checkBeforeParse(m_Filename, refusal)) {
+    return KIVO_FAIL(false, LevelError,
+                     wxString::Format(wxS("Loading file '%s' failed"), m_Filename) + wxS("\n") + refusal);
+  }
   if (!valid || !name.FileExists()) {
     return KIVO_FAIL(false, LevelError, wxString::Format(wxS("File '%s' does not exist!"), m_Filename));
   }
@@ -98,6 +106,7 @@ bool KivoXML::Load(const wxString& filename) {
                      wxString::Format(wxS("Loading file '%s' failed"), m_Filename) + wxS("\n") +
                          GetXmlError());
   }
+  detail::checkAfterParse(*m_Document, m_Filename);
   m_SourceDocument = m_Document;
   return true;
 }

@@ -1,4 +1,5 @@
 #include "xml/SafeFile.h"
+#include "xml/StaleTemporaries.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -121,6 +122,7 @@ bool saveDocumentSafely(const TiXmlDocument& document, const std::string& path,
     return false;
   }
   syncFolder(folderOf(target));
+  removeStaleTemporaries(target);
   return true;
 }
 

@@ -94,14 +94,14 @@ TEST(ElementWrite, RoundTripThroughAFileKeepsMarkupCharactersAndRawBytes) {
   e.setName(name);
   e.setAttribute(wxS("data"), value);
   e.getAttributeSet().set("ctl", "\x01\x1F");
-  e.getAttributeSet().set("stray", "a\x80" "b\xFF");  // not UTF-8, but no sequence is cut
+  e.getAttributeSet().set("stray", "a\x80" "b\xFF");  // not UTF-8: read back as Latin-1
   KivoElement back(wxS("other"));
   roundTrip(e, back);
   EXPECT_EQ(back.getDecodedName(), name);
   EXPECT_EQ(back.getLabel(), name);
   EXPECT_EQ(back.getAttribute(wxS("data"), wxS("")), value);
   EXPECT_EQ(back.getAttributeSet().get("ctl", ""), "\x01\x1F");
-  EXPECT_EQ(back.getAttributeSet().get("stray", ""), "a\x80" "b\xFF");
+  EXPECT_EQ(back.getAttributeSet().get("stray", ""), "a\xC2\x80" "b\xC3\xBF");
 }
 
 TEST(ElementWrite, UnwritableNamesAndValuesAreReportedAndSkipped) {
@@ -120,20 +120,22 @@ TEST(ElementWrite, UnwritableNamesAndValuesAreReportedAndSkipped) {
   EXPECT_EQ(back.getAttributes(true), (std::map<wxString, wxString>{{wxS("good"), wxS("v")}}));
 }
 
-TEST(ElementWrite, SaveRewritesTheLoadedFileAndKeepsLatin1AsItStands) {
+TEST(ElementWrite, SaveRewritesTheLoadedFileWithLatin1ReadAsUtf8) {
   TempDir dir;
   const wxString file = utf8(dir.write("doc.xml", "<r\xE9 name=\"x\" v=\"caf\xE9\"/>"));
   LogCapture log;
   KivoElement e(wxS("node"));
   ASSERT_TRUE(e.Load(file));
   ASSERT_TRUE(e.Read(e.getDocument()->RootElement()));
-  EXPECT_EQ(e.getElement(), wxS(""));
+  EXPECT_EQ(e.getElement(), utf8("r\xC3\xA9"));
   e.setAttribute(wxS("added"), wxS("yes"));
   ASSERT_TRUE(e.Write());
   ASSERT_TRUE(e.Save());
-  EXPECT_EQ(dir.read("doc.xml"), "<r\xE9 name=\"x\" v=\"caf\xE9\" added=\"yes\" label=\"x\" />\n");
-  EXPECT_EQ(logged(log), Lines{"4 include/kivo/KivoElement Write(): Attribute 'v' of element '' "
-                               "was not written: its value is not UTF-8"});
+  EXPECT_EQ(dir.read("doc.xml"),
+            "<r\xC3\xA9 name=\"x\" v=\"caf\xC3\xA9\" added=\"yes\" label=\"x\" />\n");
+  EXPECT_EQ(logged(log), Lines{"4 include/kivo/xml/KivoXML Load(): File '" + file +
+                               "' holds text that is not UTF-8 from line 1 on; it was read as "
+                               "ISO-8859-1 (Latin-1)"});
 }
 
 TEST(ElementReports, OpeningAndClosingTagsAndThePrintedTie) {

@@ -19,10 +19,12 @@ std::string shellQuoted(const std::string& text) {
 
 }  // namespace
 
-ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input) {
+ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input,
+                   int timeLimit) {
   TempDir streams;
   const std::string in = streams.write("stdin", input);
-  std::string command = shellQuoted(KIVO_PROGRAM);
+  std::string command = timeLimit > 0 ? "timeout -s KILL " + std::to_string(timeLimit) + " " : "";
+  command += shellQuoted(KIVO_PROGRAM);
   for (const std::string& argument : arguments) command += " " + shellQuoted(argument);
   command += " <" + shellQuoted(in) + " >" + shellQuoted(streams.file("stdout")) + " 2>" +
              shellQuoted(streams.file("stderr"));

@@ -13,8 +13,10 @@ struct ProgramRun {
   std::string err;
 };
 
-// Runs kivo with `arguments`; `input` is its standard input.
-ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input = "");
+// Runs kivo with `arguments`; `input` is its standard input. With `timeLimit`
+// (seconds) a run that takes longer is killed and counts as not exiting.
+ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input = "",
+                   int timeLimit = 0);
 
 // The number of lines in `text` that contain `part`.
 size_t countLines(const std::string& text, const std::string& part);

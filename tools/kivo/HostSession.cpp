@@ -34,6 +34,11 @@ bool checkConfiguration(const fs::path& file, std::string& error) {
     error = "configuration " + quoted(file.string()) + " is a folder, not a file";
     return false;
   }
+  // A pipe or a device would block the read or never end.
+  if (!fs::is_regular_file(file, ignored)) {
+    error = "configuration " + quoted(file.string()) + " is not a regular file";
+    return false;
+  }
   if (!std::ifstream(file).good()) {
     error = "configuration " + quoted(file.string()) + " cannot be read";
     return false;
@@ -56,6 +61,8 @@ bool hasInternalDoctype(const TiXmlDocument& document) {
 // The library names the parser's error, which is empty for a document that parses
 // but holds no element at all.
 std::string bootFailureReason(const std::string& file, const std::string& libraryReason) {
+  // Parsed again only to explain a missing root: other files may be too deep to parse.
+  if (libraryReason.find("'no root element'") == std::string::npos) return libraryReason;
   TiXmlDocument document;
   if (!document.LoadFile(file.c_str()) || document.RootElement() != nullptr) return libraryReason;
   return hasInternalDoctype(document)

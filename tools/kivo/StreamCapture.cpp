@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "FatalSignals.h"
 #include "Text.h"
 #include "kivo/log/Tracer.h"
 
@@ -15,7 +16,9 @@ StreamCapture::StreamCapture(std::FILE* stream, int level)
   if (m_Saved < 0 || dup2(fileno(m_Buffer), fileno(m_Stream)) < 0) {
     std::fclose(m_Buffer);
     m_Buffer = nullptr;
+    return;
   }
+  armFatalSignals(fileno(m_Stream), fileno(m_Buffer), m_Saved);
 }
 
 StreamCapture::~StreamCapture() {
@@ -31,6 +34,7 @@ std::vector<std::string> StreamCapture::restore() {
   std::vector<std::string> lines;
   if (m_Buffer == nullptr) return lines;
   std::fflush(m_Stream);
+  disarmFatalSignals(fileno(m_Stream));
   dup2(m_Saved, fileno(m_Stream));
   close(m_Saved);
   std::rewind(m_Buffer);
