@@ -107,8 +107,12 @@ TEST_F(PluginOptionTest, BareNameFoundInAFolderOthersCanWriteIsRefused) {
 
 namespace {
 
-// The README's lines, from the repository's top folder as written there.
+// The README's lines, from the repository's top folder as written there. The example
+// names the default build's plug-in, which only that build's program may load.
 TEST(PluginOptionReadme, TreeOfThePluginExampleLoadsItOnlyWithPlugins) {
+  const std::string program = KIVO_PROGRAM;
+  const std::string defaultBuild = std::string(KIVO_SOURCE_DIR) + "/build/tools/kivo/kivo";
+  if (program != defaultBuild) GTEST_SKIP() << "the README's line runs the default build";
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(KIVO_SOURCE_DIR);
   const KivoTest::ProgramRun plugins = runKivo({"tree", "--plugins", "examples/plugin.xml"});
