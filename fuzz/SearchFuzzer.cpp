@@ -3,6 +3,7 @@
 // of the joined path; SearchOrCreate makes a node that Search then finds.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -34,7 +35,10 @@ bool isPlainRelativePath(const wxString& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   KivoFuzz::workFolder();
-  const wxString path = wxString::FromUTF8(reinterpret_cast<const char*>(data), size);
+  // Paths reach the tree as C strings (the plug-in interface, the program's arguments):
+  // the text ends at the first zero byte.
+  const char* text = reinterpret_cast<const char*>(data);
+  const wxString path = wxString::FromUTF8(text, strnlen(text, size));
   KivoFuzz::ScopedBase base;
   KivoFuzz::require(KivoFuzz::bootText(*base, "tree.xml", kTree), "the fixed tree boots");
   if (KivoUnit::iNode* found = base->Search(path)) {
