@@ -109,11 +109,9 @@ namespace {
 
 // The README's lines, from the repository's top folder as written there.
 TEST(PluginOptionReadme, TreeOfThePluginExampleLoadsItOnlyWithPlugins) {
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(KIVO_SOURCE_DIR);
-  const KivoTest::ProgramRun plugins = runKivo({"tree", "--plugins", "examples/plugin.xml"});
-  const KivoTest::ProgramRun look = runKivo({"tree", "examples/plugin.xml"});
-  std::filesystem::current_path(previous);
+  const KivoTest::ProgramRun plugins =
+      runKivo({"tree", "--plugins", "examples/plugin.xml"}, "", KIVO_SOURCE_DIR);
+  const KivoTest::ProgramRun look = runKivo({"tree", "examples/plugin.xml"}, "", KIVO_SOURCE_DIR);
   EXPECT_EQ(plugins.status, 0) << plugins.err;
   EXPECT_EQ(look.status, 0) << look.err;
   EXPECT_NE(look.out.find("example [library] autostart=true filename=../build/plugins/kivo_example"),
