@@ -92,6 +92,9 @@ TEST_F(SaveSafetyTest, RunTimeNodesNeverReachAFileAndCannotBeSaved) {
       EXPECT_FALSE(node(path)->Save());
       EXPECT_EQ(logged(wxS("Could not save run-time node '") + node(path)->GetFullPath() + wxS("'")), 1u);
     }
+    iNode* added = node("/kivo/current")->CreateChild(wxS("extra"), wxS("node"), wxS(""), false);
+    ASSERT_NE(added, nullptr);
+    EXPECT_TRUE(added->isRunTime()) << "a child of a run-time node is one too";
     EXPECT_EQ(dir.read("main.xml"), main);
     EXPECT_FALSE(node("/settings")->isRunTime());
 
