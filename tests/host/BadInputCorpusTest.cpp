@@ -74,7 +74,7 @@ TEST(BadInputCorpus, EveryFileEndsAsExpectedAndStaysAsItWas) {
          {std::vector<std::string>{"--log-level", "1", "tree", file},
           std::vector<std::string>{"--log-level", "1", "get", file, "/"}}) {
       // The time limit turns a hang into a failure instead of a stuck suite.
-      const ProgramRun run = runKivo(arguments, "", 60);
+      const ProgramRun run = runKivo(arguments, "", "", 60);
       const std::string what = arguments[2] + " " + e.file + ": " + run.err;
       EXPECT_EQ(run.status, e.status) << what;
       EXPECT_NE(run.err.find(message), std::string::npos) << what;

@@ -19,27 +19,22 @@ class KivoBadInput : public testing::Test {
   HostConfiguration config;
 };
 
-TEST_F(KivoBadInput, ConfigurationsThatCannotBootAreNamedOnOneLine) {
+TEST_F(KivoBadInput, BadConfigurationsAndUnknownPathsAreNamedOnOneLine) {
   const std::string bad = config.dir().write("bad.xml", "<node name=\"kivo\"><node name=");
   const std::string empty = config.dir().write("empty.xml", "");
   const std::string absent = config.dir().file("absent.xml");
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+  std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"tree", absent}, "'" + absent + "' not found"},
       {{"tree", bad}, "cannot boot '" + bad + "'"},
       {{"state", empty}, empty},
       {{"info", config.dir().path()}, "is a folder"}};
+  for (const char* command : {"tree", "state", "info", "get"}) {
+    cases.push_back({{command, config.main(), "/settings/none"}, "no node at '/settings/none'"});
+  }
   for (const auto& [arguments, part] : cases) {
     const ProgramRun run = runKivo(arguments);
     EXPECT_EQ(run.status, 1) << part;
     expectOneLineNaming(run, part);
-  }
-}
-
-TEST_F(KivoBadInput, UnknownPathsAreNamedByEveryReadingCommand) {
-  for (const char* command : {"tree", "state", "info", "get"}) {
-    const ProgramRun run = runKivo({command, config.main(), "/settings/none"});
-    EXPECT_EQ(run.status, 1) << command;
-    expectOneLineNaming(run, "no node at '/settings/none'");
   }
 }
 

@@ -90,7 +90,7 @@ TEST_F(KivoCommands, ExecOnANodeThatDoesNotKnowTheCommandOrOnTheRootFails) {
   EXPECT_EQ(countLines(root.err, "kivo: "), 1u);
 }
 
-TEST_F(KivoCommands, HelpListsEverySubcommandEachHasItsOwnAndVersionNamesTheLibrary) {
+TEST_F(KivoCommands, HelpListsEverySubcommandAndEachHasItsOwn) {
   const ProgramRun overview = runKivo({"--help"});
   EXPECT_EQ(overview.status, 0);
   EXPECT_EQ(overview.err, "");
@@ -101,12 +101,9 @@ TEST_F(KivoCommands, HelpListsEverySubcommandEachHasItsOwnAndVersionNamesTheLibr
     EXPECT_EQ(own.out.rfind(std::string("Usage: kivo ") + name + " ", 0), 0u) << own.out;
     EXPECT_EQ(own.err, "") << name;
   }
-  const ProgramRun version = runKivo({"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.rfind("kivo ", 0), 0u);
 }
 
-TEST_F(KivoCommands, LogLinesShowLevelTextAndSourceOneLineEach) {
+TEST_F(KivoCommands, LogLinesShowLevelTextAndSourceOneLineEachUnlessQuiet) {
   config.dir().write(
       "broken.xml",
       "<node name=\"kivo\"><include filename=\"absent.xml\"/><node name=\"a\"/></node>");
@@ -120,16 +117,10 @@ TEST_F(KivoCommands, LogLinesShowLevelTextAndSourceOneLineEach) {
     EXPECT_EQ(line.find('\033'), std::string::npos) << "no colour when stderr is no terminal";
   }
   EXPECT_EQ(countLines(run.out, "  a [node]"), 1u);
-}
-
-TEST_F(KivoCommands, QuietShowsNoLogLinesButTheSameResult) {
-  config.dir().write("broken.xml", "<node name=\"kivo\"><include filename=\"absent.xml\"/></node>");
-  const ProgramRun loud = runKivo({"--log-level=1", "tree", config.dir().file("broken.xml")});
   const ProgramRun quiet =
       runKivo({"tree", config.dir().file("broken.xml"), "--quiet", "--log-level", "1"});
-  EXPECT_NE(loud.err, "");
   EXPECT_EQ(quiet.err, "");
-  EXPECT_EQ(quiet.out, loud.out);
+  EXPECT_EQ(quiet.out, run.out);
 }
 
 TEST_F(KivoCommands, AddonsOptionNeedsAFolder) {

@@ -23,7 +23,6 @@
 #include <sstream>
 
 #include "host/KivoProgram.h"
-#include "host/ShellLine.h"
 
 namespace KivoTest {
 namespace {
@@ -104,7 +103,7 @@ class Sandbox {
   }
   ProgramRun run(const std::string& command) const {
     const std::string programFolder = fs::path(KIVO_PROGRAM).parent_path().string();
-    return runShellLine(command, m_Dir.path(),
+    return runShell(command, m_Dir.path(),
                         "PATH='" + programFolder + "':\"$PATH\" KIVO_RUN_NO_BUILD=1");
   }
 

@@ -23,7 +23,7 @@ TEST(HostileHost, SpecialFilesAreRefusedWithoutBlocking) {
   TempDir dir;
   ASSERT_EQ(mkfifo(dir.file("pipe.xml").c_str(), 0600), 0);
   for (const std::string& file : {dir.file("pipe.xml"), std::string("/dev/zero")}) {
-    const ProgramRun run = runKivo({"tree", file}, "", 60);
+    const ProgramRun run = runKivo({"tree", file}, "", "", 60);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "kivo: configuration '" + file + "' is not a regular file\n");
   }
@@ -33,7 +33,7 @@ TEST(HostileHost, ACrashDuringBootStillReachesTheTerminal) {
   TempDir dir;
   const std::string file = dir.write(
       "crash.xml", "<kivo name='kivo'><library name='crash' filename='" KIVO_CRASH_PLUGIN "'/></kivo>");
-  const ProgramRun run = runKivo({"--plugins", "tree", file}, "", 60);
+  const ProgramRun run = runKivo({"--plugins", "tree", file}, "", "", 60);
   // The shell's status for a process ended by a signal; a sanitizer reports it and exits.
   EXPECT_TRUE(run.status == 128 + SIGSEGV || run.status == 128 + SIGABRT || run.status == 1)
       << run.status;

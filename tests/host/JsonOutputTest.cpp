@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "host/KivoProgram.h"
-#include "host/ShellLine.h"
 
 namespace KivoTest {
 namespace {

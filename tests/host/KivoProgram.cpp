@@ -1,46 +1,13 @@
 #include "host/KivoProgram.h"
 
-#include <sys/wait.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
-
 namespace KivoTest {
-namespace {
-
-// One shell word, whatever it contains.
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-}  // namespace
 
 ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input,
-                   int timeLimit) {
-  TempDir streams;
-  const std::string in = streams.write("stdin", input);
-  std::string command = timeLimit > 0 ? "timeout -s KILL " + std::to_string(timeLimit) + " " : "";
-  command += shellQuoted(KIVO_PROGRAM);
-  for (const std::string& argument : arguments) command += " " + shellQuoted(argument);
-  command += " <" + shellQuoted(in) + " >" + shellQuoted(streams.file("stdout")) + " 2>" +
-             shellQuoted(streams.file("stderr"));
-  const int raw = std::system(command.c_str());
-  ProgramRun run;
-  run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = streams.read("stdout");
-  run.err = streams.read("stderr");
-  return run;
-}
-
-size_t countLines(const std::string& text, const std::string& part) {
-  std::istringstream lines(text);
-  size_t count = 0;
-  for (std::string line; std::getline(lines, line);) count += line.find(part) != std::string::npos;
-  return count;
+                   const std::string& folder, int timeLimit) {
+  std::string command = shellWord(KIVO_PROGRAM);
+  for (const std::string& argument : arguments) command += " " + shellWord(argument);
+  const std::string limit = timeLimit > 0 ? "timeout -s KILL " + std::to_string(timeLimit) + " " : "";
+  return runShell("exec " + limit + command, folder, "", input);
 }
 
 HostConfiguration::HostConfiguration() {
@@ -62,16 +29,6 @@ HostConfiguration::HostConfiguration() {
               "  <node name=\"favourites\" tracks=\"42\" shuffle=\"true\"/>\n"
               "</node>\n");
   m_Dir.write("notes.txt", "left alone\n");
-}
-
-std::vector<std::pair<std::string, std::string>> HostConfiguration::snapshot() const {
-  std::vector<std::pair<std::string, std::string>> files;
-  for (const auto& entry : std::filesystem::directory_iterator(m_Dir.path())) {
-    const std::string name = entry.path().filename().string();
-    files.emplace_back(name, m_Dir.read(name));
-  }
-  std::sort(files.begin(), files.end());
-  return files;
 }
 
 }  // namespace KivoTest

@@ -1,25 +1,24 @@
 #pragma once
 // Runs the built kivo program as a subprocess, with a configuration in a fresh folder.
 #include <string>
+#include <map>
 #include <vector>
 
+#include "support/Shell.h"
 #include "support/TempDir.h"
 
 namespace KivoTest {
 
-struct ProgramRun {
-  int status = -1;  // the exit status, or -1 when the program did not exit normally
-  std::string out;
-  std::string err;
-};
-
-// Runs kivo with `arguments`; `input` is its standard input. With `timeLimit`
-// (seconds) a run that takes longer is killed and counts as not exiting.
+// Runs kivo with `arguments` in `folder` (the current one when empty); `input` is its
+// standard input. With `timeLimit` (seconds) a run that takes longer is killed and
+// counts as not exiting.
 ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input = "",
-                   int timeLimit = 0);
+                   const std::string& folder = "", int timeLimit = 0);
 
-// The number of lines in `text` that contain `part`.
-size_t countLines(const std::string& text, const std::string& part);
+// Runs jq with `filter` (raw output) on `json`: jq's status is not 0 unless the text is JSON.
+inline ProgramRun jq(const std::string& json, const std::string& filter) {
+  return runShell("jq -r " + shellWord(filter), "", "", json);
+}
 
 // A configuration for the host tests: settings in the main file, a library pulled in
 // from an include file, a read-only node and a link.
@@ -29,7 +28,7 @@ class HostConfiguration {
   const TempDir& dir() const { return m_Dir; }
   std::string main() const { return m_Dir.file("main.xml"); }
   // Every file of the folder with its exact content.
-  std::vector<std::pair<std::string, std::string>> snapshot() const;
+  std::map<std::string, std::string> snapshot() const { return filesBelow(m_Dir.path()); }
 
  private:
   TempDir m_Dir;

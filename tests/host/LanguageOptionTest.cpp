@@ -2,8 +2,6 @@
 // user's language, with real catalogs.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "host/KivoProgram.h"
@@ -15,20 +13,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSourceRoot = KIVO_SOURCE_DIR;
 
-// Runs a command in `folder` and gives its standard output.
-std::string outputOf(const std::string& command, const fs::path& folder) {
-  const fs::path previous = fs::current_path();
-  fs::current_path(folder);
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    pclose(pipe);
-  }
-  fs::current_path(previous);
-  return output;
-}
-
 // The committed catalog is the one its .po file compiles to with the README's line,
 // run here on a copy of the .po.
 TEST(KivoLanguage, ExampleCatalogMatchesItsSource) {
@@ -36,12 +20,12 @@ TEST(KivoLanguage, ExampleCatalogMatchesItsSource) {
   const fs::path locale = kSourceRoot / "examples" / "locale";
   fs::create_directories(fs::path(copy.path()) / "examples" / "locale");
   fs::copy_file(locale / "de_DE.po", fs::path(copy.path()) / "examples" / "locale" / "de_DE.po");
-  const std::string compiled = outputOf(
+  const std::string compiled = runShell(
       "msgfmt -o examples/locale/de_DE.mo examples/locale/de_DE.po && "
       "msgunfmt examples/locale/de_DE.mo",
-      copy.path());
+      copy.path()).out;
   EXPECT_NE(compiled, "");
-  EXPECT_EQ(outputOf("msgunfmt examples/locale/de_DE.mo", kSourceRoot), compiled);
+  EXPECT_EQ(runShell("msgunfmt examples/locale/de_DE.mo", kSourceRoot).out, compiled);
 }
 
 TEST(KivoLanguage, GetShowsTheTranslatedLabelFromTheLocaleFolderBesideTheFile) {
@@ -51,7 +35,7 @@ TEST(KivoLanguage, GetShowsTheTranslatedLabelFromTheLocaleFolderBesideTheFile) {
             "width=\"3\"/></node>\n");
   dir.write("de_DE.po", "msgid \"Settings\"\nmsgstr \"Einstellungen\"\n");
   ASSERT_EQ(
-      outputOf("mkdir -p locale && msgfmt -o locale/de_DE.mo de_DE.po && echo ok", dir.path()),
+      runShell("mkdir -p locale && msgfmt -o locale/de_DE.mo de_DE.po && echo ok", dir.path()).out,
       "ok\n");
   const ProgramRun run = runKivo({"get", "--language=de_DE", dir.file("main.xml"), "/settings"});
   EXPECT_EQ(run.status, 0) << run.err;

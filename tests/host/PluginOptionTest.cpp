@@ -113,11 +113,9 @@ TEST(PluginOptionReadme, TreeOfThePluginExampleLoadsItOnlyWithPlugins) {
   const std::string program = KIVO_PROGRAM;
   const std::string defaultBuild = std::string(KIVO_SOURCE_DIR) + "/build/tools/kivo/kivo";
   if (program != defaultBuild) GTEST_SKIP() << "the README's line runs the default build";
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(KIVO_SOURCE_DIR);
-  const KivoTest::ProgramRun plugins = runKivo({"tree", "--plugins", "examples/plugin.xml"});
-  const KivoTest::ProgramRun look = runKivo({"tree", "examples/plugin.xml"});
-  std::filesystem::current_path(previous);
+  const KivoTest::ProgramRun plugins =
+      runKivo({"tree", "--plugins", "examples/plugin.xml"}, "", KIVO_SOURCE_DIR);
+  const KivoTest::ProgramRun look = runKivo({"tree", "examples/plugin.xml"}, "", KIVO_SOURCE_DIR);
   EXPECT_EQ(plugins.status, 0) << plugins.err;
   EXPECT_EQ(look.status, 0) << look.err;
   EXPECT_NE(look.out.find("example [library] autostart=true filename=../build/plugins/kivo_example"),

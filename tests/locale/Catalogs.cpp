@@ -1,6 +1,5 @@
 #include "locale/Catalogs.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "kivo/locale/KivoLocale.h"
@@ -25,11 +24,6 @@ const char* const kFinnishEntries =
     "msgid \"Only in Finnish\"\nmsgstr \"Vain suomeksi\"\n\n"
     "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"tiedosto\"\nmsgstr[1] \"tiedostoa\"\n\n";
 
-int runCommand(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string compileCatalog(const std::string& folder, const std::string& code,
                            const std::string& entries) {
   TempDir scratch;
@@ -40,7 +34,7 @@ std::string compileCatalog(const std::string& folder, const std::string& code,
                                            entries);
   std::filesystem::create_directories(folder);
   const std::string mo = folder + "/" + code + ".mo";
-  return runCommand("msgfmt -o '" + mo + "' '" + po + "'") == 0 ? mo : std::string();
+  return runShell("msgfmt -o " + shellWord(mo) + " " + shellWord(po)).status == 0 ? mo : std::string();
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <wx/language.h>
 
 #include "kivo/app/Toolkit.h"
+#include "support/Shell.h"
 #include "support/TempDir.h"
 
 namespace KivoTest {
@@ -20,8 +21,6 @@ extern const char* const kFinnishEntries;
 // and compiles it to <folder>/<code>.mo; returns the .mo path, "" when msgfmt failed.
 std::string compileCatalog(const std::string& folder, const std::string& code,
                            const std::string& entries);
-// Runs a command line through the shell; its exit status.
-int runCommand(const std::string& command);
 
 // A translator with a fresh locale and default switches, no maps, and the German
 // and Finnish catalogs compiled into dir()/locale.

@@ -41,7 +41,7 @@ TEST_F(TranslatorTest, TranslatableNamesBecomeLabelsInTheCurrentLanguage) {
 // are hidden from the C library, as on a machine where en_GB.UTF-8 was never made.
 TEST_F(TranslatorTest, AMissingSystemLocaleIsOneClearMessageAndCatalogsStillWork) {
   const std::string empty = dir().file("no-locales");
-  ASSERT_EQ(runCommand("mkdir -p '" + empty + "'"), 0);
+  ASSERT_EQ(runShell("mkdir -p '" + empty + "'").status, 0);
   setenv("LOCPATH", empty.c_str(), 1);
   LogCapture log;
   const bool set = useLanguage(wxLANGUAGE_GERMAN_GERMANY);

@@ -35,7 +35,7 @@ TEST_F(TranslatorTest, UntranslatedTextsAreLoggedOncePerRunInCheckedFiles) {
       << po;
   EXPECT_EQ(countOf(po, "msgid \"~Missing~\"\nmsgstr \"\"\n\n"), 1u) << po;
   EXPECT_EQ(countOf(po, "Open"), 0u);
-  EXPECT_EQ(runCommand("msgfmt --check -o /dev/null '" + dir().file("logs/en_GB.po") + "'"), 0)
+  EXPECT_EQ(runShell("msgfmt --check -o /dev/null '" + dir().file("logs/en_GB.po") + "'").status, 0)
       << po;
   EXPECT_EQ(dir().read("logs/en_GB.csv"),
             "\n\"From an earlier run\",\"\"\n"

@@ -24,40 +24,40 @@ TEST(DebianPackage, HoldsTheInstalledTreeUnderUsrAndNamesItsRunTimeDependencies)
   TempDir folder;
   fs::create_directory_symlink(KIVO_BUILD_DIR, folder.file("build"));
   const std::string package = "packages/kivo_" KIVO_VERSION "_amd64.deb";
-  const ShellRun pack = runShell(folder.path(), kPack);
-  ASSERT_EQ(pack.status, 0) << pack.output;
-  ASSERT_TRUE(fs::exists(folder.file(package))) << pack.output;
+  const ProgramRun pack = runScript(folder.path(), kPack);
+  ASSERT_EQ(pack.status, 0) << pack.out;
+  ASSERT_TRUE(fs::exists(folder.file(package))) << pack.out;
 
-  const ShellRun info = runShell(folder.path(), kInfo);
-  ASSERT_EQ(info.status, 0) << info.output;
-  EXPECT_NE(info.output.find(" Package: kivo\n"), std::string::npos) << info.output;
-  EXPECT_NE(info.output.find(" Version: " KIVO_VERSION "\n"), std::string::npos) << info.output;
-  const size_t depends = info.output.find(" Depends: ");
-  ASSERT_NE(depends, std::string::npos) << info.output;
-  const std::string dependencies = info.output.substr(depends, info.output.find('\n', depends) - depends);
+  const ProgramRun info = runScript(folder.path(), kInfo);
+  ASSERT_EQ(info.status, 0) << info.out;
+  EXPECT_NE(info.out.find(" Package: kivo\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find(" Version: " KIVO_VERSION "\n"), std::string::npos) << info.out;
+  const size_t depends = info.out.find(" Depends: ");
+  ASSERT_NE(depends, std::string::npos) << info.out;
+  const std::string dependencies = info.out.substr(depends, info.out.find('\n', depends) - depends);
   for (const char* runtime : {"libwxbase3.2-1", "libtinyxml2.6.2v5", "liblua5.2-0", "libreadline8"}) {
     EXPECT_NE(dependencies.find(runtime), std::string::npos) << dependencies;
   }
   EXPECT_EQ(dependencies.find("-dev"), std::string::npos) << dependencies;
 
-  const ShellRun contents = runShell(folder.path(), "dpkg-deb --contents " + package);
-  ASSERT_EQ(contents.status, 0) << contents.output;
+  const ProgramRun contents = runScript(folder.path(), "dpkg-deb --contents " + package);
+  ASSERT_EQ(contents.status, 0) << contents.out;
   for (const char* file :
        {"./usr/bin/kivo", "./usr/lib/libkivo.so -> libkivo.so.1", "./usr/lib/libkivo.so.1 -> ",
         "./usr/include/kivo/plugin/kivo_plugin.h", "./usr/lib/cmake/Kivo/KivoConfig.cmake",
         "./usr/lib/pkgconfig/kivo.pc", "./usr/share/man/man1/kivo.1.gz",
         "./usr/share/doc/kivo/examples/hello.c"}) {
-    EXPECT_NE(contents.output.find(file), std::string::npos) << file << "\n" << contents.output;
+    EXPECT_NE(contents.out.find(file), std::string::npos) << file << "\n" << contents.out;
   }
-  const ShellRun outside = runShell(folder.path(),
+  const ProgramRun outside = runScript(folder.path(),
       "dpkg-deb --contents " + package + " | awk '{print $6}' | grep -v '^\\./usr/' | grep -vx '\\./'");
-  EXPECT_EQ(outside.output, "") << "files outside /usr";
+  EXPECT_EQ(outside.out, "") << "files outside /usr";
 
-  const ShellRun unpacked = runShell(folder.path(), "dpkg-deb -x " + package + " root\nroot/usr/bin/kivo --version");
-  EXPECT_EQ(unpacked.output.rfind("kivo " KIVO_VERSION "\nlibkivo " KIVO_VERSION " (", 0), 0u)
-      << unpacked.output;
-  EXPECT_NE(unpacked.output.find("/root/usr/bin/../lib/libkivo.so.1)"), std::string::npos)
-      << "the unpacked program runs with the unpacked library: " << unpacked.output;
+  const ProgramRun unpacked = runScript(folder.path(), "dpkg-deb -x " + package + " root\nroot/usr/bin/kivo --version");
+  EXPECT_EQ(unpacked.out.rfind("kivo " KIVO_VERSION "\nlibkivo " KIVO_VERSION " (", 0), 0u)
+      << unpacked.out;
+  EXPECT_NE(unpacked.out.find("/root/usr/bin/../lib/libkivo.so.1)"), std::string::npos)
+      << "the unpacked program runs with the unpacked library: " << unpacked.out;
 }
 
 TEST(Readme, ShowsTheCommandsTheDebianPackageTestUses) {

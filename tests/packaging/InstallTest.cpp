@@ -46,16 +46,16 @@ class Installed : public ::testing::Test {
       ::unsetenv(name);
     }
     fs::create_directory_symlink(KIVO_BUILD_DIR, home.file("build"));
-    const ShellRun install = runShell(home.path(), kInstall);
-    ASSERT_EQ(install.status, 0) << install.output;
+    const ProgramRun install = runScript(home.path(), kInstall);
+    ASSERT_EQ(install.status, 0) << install.out;
     prefix = home.file(".local");
   }
 
   // Fails when a file under `folder` names this project's source or build folder.
   void expectNoTraceOfThisTree(const std::string& folder) {
-    const ShellRun grep = runShell(
+    const ProgramRun grep = runScript(
         folder, std::string("! grep -rlF -e '") + KIVO_SOURCE_DIR + "' -e '" + KIVO_BUILD_DIR + "' .");
-    EXPECT_EQ(grep.status, 0) << "files naming this tree:\n" << grep.output;
+    EXPECT_EQ(grep.status, 0) << "files naming this tree:\n" << grep.out;
   }
 
   TempDir home;
@@ -74,23 +74,23 @@ TEST_F(Installed, TreeHoldsEverythingAndWorksWhenMoved) {
   }
   EXPECT_EQ(fs::read_symlink(prefix + "/lib/libkivo.so"), "libkivo.so.1");
   EXPECT_EQ(fs::read_symlink(prefix + "/lib/libkivo.so.1"), "libkivo.so." + kVersion);
-  const ShellRun soname = runShell(prefix, "readelf -d lib/libkivo.so | grep SONAME");
-  EXPECT_NE(soname.output.find("[libkivo.so.1]"), std::string::npos) << soname.output;
+  const ProgramRun soname = runScript(prefix, "readelf -d lib/libkivo.so | grep SONAME");
+  EXPECT_NE(soname.out.find("[libkivo.so.1]"), std::string::npos) << soname.out;
   expectNoTraceOfThisTree(prefix);
 
   // The manual page is the program's help: every line of it, minus signs escaped.
-  const ShellRun page = runShell(prefix, "gzip -dc share/man/man1/kivo.1.gz");
-  const ShellRun help = runShell(prefix, "bin/kivo --help | sed -e 's/-/\\\\-/g'");
-  ASSERT_EQ(help.status, 0) << help.output;
-  EXPECT_NE(page.output.find(".TH KIVO 1"), std::string::npos);
-  EXPECT_NE(page.output.find(help.output), std::string::npos) << page.output;
+  const ProgramRun page = runScript(prefix, "gzip -dc share/man/man1/kivo.1.gz");
+  const ProgramRun help = runScript(prefix, "bin/kivo --help | sed -e 's/-/\\\\-/g'");
+  ASSERT_EQ(help.status, 0) << help.out;
+  EXPECT_NE(page.out.find(".TH KIVO 1"), std::string::npos);
+  EXPECT_NE(page.out.find(help.out), std::string::npos) << page.out;
 
   fs::rename(prefix, home.file("moved"));
-  const ShellRun version = runShell(home.file("moved"), "bin/kivo --version");
-  EXPECT_EQ(version.output.rfind("kivo " + kVersion + "\nlibkivo " + kVersion + " (", 0), 0u)
-      << version.output;
-  EXPECT_NE(version.output.find("/moved/bin/../lib/libkivo.so.1)"), std::string::npos)
-      << "the moved program runs with the moved library: " << version.output;
+  const ProgramRun version = runScript(home.file("moved"), "bin/kivo --version");
+  EXPECT_EQ(version.out.rfind("kivo " + kVersion + "\nlibkivo " + kVersion + " (", 0), 0u)
+      << version.out;
+  EXPECT_NE(version.out.find("/moved/bin/../lib/libkivo.so.1)"), std::string::npos)
+      << "the moved program runs with the moved library: " << version.out;
 }
 
 TEST_F(Installed, OutsideProjectBuildsACPluginAndAHostThatCallsIt) {
@@ -104,33 +104,33 @@ TEST_F(Installed, OutsideProjectBuildsACPluginAndAHostThatCallsIt) {
   // The CMake build's plug-in, by folder and name: the loader adds "lib" and ".so".
   home.write("project/cmake-hello.xml", configurationLoading("build/hello"));
 
-  const ShellRun cmake = runShell(project, std::string(kConfigure) + "\n" + kBuild);
-  ASSERT_EQ(cmake.status, 0) << cmake.output;
+  const ProgramRun cmake = runScript(project, std::string(kConfigure) + "\n" + kBuild);
+  ASSERT_EQ(cmake.status, 0) << cmake.out;
   // Another major version is refused by the version file.
   home.write("newer/CMakeLists.txt",
              "cmake_minimum_required(VERSION 3.25)\nproject(newer LANGUAGES NONE)\n"
              "find_package(Kivo 2.0 REQUIRED)\n");
-  const ShellRun newer = runShell(home.file("newer"), "cmake -S . -B build -DCMAKE_PREFIX_PATH=$HOME/.local");
+  const ProgramRun newer = runScript(home.file("newer"), "cmake -S . -B build -DCMAKE_PREFIX_PATH=$HOME/.local");
   EXPECT_NE(newer.status, 0);
-  EXPECT_NE(newer.output.find("version: " KIVO_VERSION), std::string::npos) << newer.output;
+  EXPECT_NE(newer.out.find("version: " KIVO_VERSION), std::string::npos) << newer.out;
   // The library prints a shutdown note of its own after the answer.
-  const ShellRun host = runShell(project, "build/host \"$PWD/cmake-hello.xml\" /hello Hello");
-  EXPECT_EQ(host.status, 0) << host.output;
-  EXPECT_EQ(host.output.rfind("hello from C\n", 0), 0u) << host.output;
+  const ProgramRun host = runScript(project, "build/host \"$PWD/cmake-hello.xml\" /hello Hello");
+  EXPECT_EQ(host.status, 0) << host.out;
+  EXPECT_EQ(host.out.rfind("hello from C\n", 0), 0u) << host.out;
 
-  const ShellRun cc = runShell(project, std::string(kPkgConfigPath) + "\n" + kCompile);
-  ASSERT_EQ(cc.status, 0) << cc.output;
-  const ShellRun exports = runShell(project, "nm -D --defined-only libhello.so");
-  EXPECT_NE(exports.output.find(" T start\n"), std::string::npos) << exports.output;
-  EXPECT_EQ(exports.output.find(" hello\n"), std::string::npos) << exports.output;
-  const ShellRun kivo = runShell(project, kRun);
-  EXPECT_EQ(kivo.status, 0) << kivo.output;
-  EXPECT_EQ(kivo.output, std::string(kAnswer) + "\n");
+  const ProgramRun cc = runScript(project, std::string(kPkgConfigPath) + "\n" + kCompile);
+  ASSERT_EQ(cc.status, 0) << cc.out;
+  const ProgramRun exports = runScript(project, "nm -D --defined-only libhello.so");
+  EXPECT_NE(exports.out.find(" T start\n"), std::string::npos) << exports.out;
+  EXPECT_EQ(exports.out.find(" hello\n"), std::string::npos) << exports.out;
+  const ProgramRun kivo = runScript(project, kRun);
+  EXPECT_EQ(kivo.status, 0) << kivo.out;
+  EXPECT_EQ(kivo.out, std::string(kAnswer) + "\n");
   // The same flags build the C++ host too.
-  const ShellRun hostByPkgConfig = runShell(project, std::string(kPkgConfigPath) +
+  const ProgramRun hostByPkgConfig = runScript(project, std::string(kPkgConfigPath) +
       "\nc++ -o host-pc host.cpp $(pkg-config --cflags --libs kivo) -Wl,-rpath,$HOME/.local/lib"
       "\n./host-pc \"$PWD/hello.xml\" /hello Hello");
-  EXPECT_EQ(hostByPkgConfig.output.rfind("hello from C\n", 0), 0u) << hostByPkgConfig.output;
+  EXPECT_EQ(hostByPkgConfig.out.rfind("hello from C\n", 0), 0u) << hostByPkgConfig.out;
 
   expectNoTraceOfThisTree(project);
 }

@@ -1,21 +1,23 @@
 #pragma once
-// Runs command lines with /bin/sh, as a user types them, for the packaging tests.
-#include <string>
+// Command lines for the packaging tests, as a user types them.
+#include <sstream>
+
+#include "support/Shell.h"
 
 namespace KivoTest {
 
-struct ShellRun {
-  int status = -1;  // the exit status, or -1 when the shell did not exit normally
-  std::string output;  // standard output and standard error together
-};
-
-// Runs `commands` (lines, stopping at the first that fails) in `folder`.
-ShellRun runShell(const std::string& folder, const std::string& commands);
+// Runs `commands` (lines, stopping at the first that fails) in `folder`; `out` holds
+// standard output and standard error together.
+inline ProgramRun runScript(const std::string& folder, const std::string& commands) {
+  return runShell("exec 2>&1\nset -e\n" + commands, folder);
+}
 
 // True when `text` holds `block` as a README block: every line indented by four spaces.
-bool showsBlock(const std::string& text, const std::string& block);
-
-// The whole content of `file`, "" when it cannot be read.
-std::string fileText(const std::string& file);
+inline bool showsBlock(const std::string& text, const std::string& block) {
+  std::istringstream lines(block);
+  std::string indented;
+  for (std::string line; std::getline(lines, line);) indented += line.empty() ? "\n" : "    " + line + "\n";
+  return text.find("\n" + indented) != std::string::npos;
+}
 
 }  // namespace KivoTest
