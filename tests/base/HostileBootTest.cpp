@@ -5,6 +5,7 @@
 
 #include "kivo/base/KivoBase.h"
 #include "kivo/xml/XmlLimits.h"
+#include "support/NodeFixture.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
@@ -20,18 +21,8 @@ std::string nested(int levels, const std::string& inner = "") {
   return text;
 }
 
-class HostileBoot : public ::testing::Test {
+class HostileBoot : public KivoTest::BaseTest {
  protected:
-  void SetUp() override {
-    base = new KivoBase();
-    KivoBase::s_Instance = base;
-  }
-  void TearDown() override {
-    base->Shutdown();
-    EXPECT_FALSE(base->hasChildren());
-    KivoBase::s_Instance = nullptr;
-    delete base;
-  }
   wxString file(const std::string& name, const std::string& content) {
     return wxString::FromUTF8(dir.write(name, content).c_str());
   }
@@ -44,7 +35,6 @@ class HostileBoot : public ::testing::Test {
 
   KivoTest::LogCapture log;
   KivoTest::TempDir dir;
-  KivoBase* base = nullptr;
 };
 
 TEST_F(HostileBoot, DeepFilesAreRefusedWithTheirDepthAndIncludesCountFromWhereTheyHang) {

@@ -9,6 +9,7 @@
 #include <wx/filefn.h>
 
 #include "kivo/base/KivoBase.h"
+#include "support/NodeFixture.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
@@ -30,21 +31,10 @@ std::string outline(const iNode& node) {
   return text;
 }
 
-class RebootTest : public ::testing::Test {
+class RebootTest : public KivoTest::BaseTest {
  protected:
-  void SetUp() override {
-    base = new KivoBase();
-    KivoBase::s_Instance = base;
-  }
-  void TearDown() override {
-    base->Shutdown();
-    KivoBase::s_Instance = nullptr;
-    delete base;
-  }
-
   LogCapture log;
   TempDir dir;
-  KivoBase* base = nullptr;
 };
 
 TEST_F(RebootTest, EachBootReplacesTheTreeOfThePreviousOne) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "kivo/base/KivoBase.h"
+#include "support/NodeFixture.h"
 #include "support/LogCapture.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -20,17 +21,8 @@ const char* const kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
 
 wxString wx(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
 
-class SaveSafetyTest : public ::testing::Test {
+class SaveSafetyTest : public KivoTest::BaseTest {
  protected:
-  void SetUp() override {
-    base = new KivoBase();
-    KivoBase::s_Instance = base;
-  }
-  void TearDown() override {
-    base->Shutdown();
-    KivoBase::s_Instance = nullptr;
-    delete base;
-  }
   iNode* node(const char* path) {
     iNode* found = base->Search(wxString::FromUTF8(path));
     EXPECT_NE(found, nullptr) << path;
@@ -44,7 +36,6 @@ class SaveSafetyTest : public ::testing::Test {
 
   LogCapture log;
   TempDir dir;
-  KivoBase* base = nullptr;
 };
 
 TEST_F(SaveSafetyTest, AFailedSaveTouchesNoFileAndIsReportedOnceWithItsReason) {

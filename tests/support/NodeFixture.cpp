@@ -60,4 +60,16 @@ KivoUnit::iNode* NodeTest::add(KivoUnit::iNode* parent, const wxString& name,
   return node;
 }
 
+void BaseTest::SetUp() {
+  base = new KivoUnit::KivoBase();
+  KivoUnit::KivoBase::s_Instance = base;
+}
+
+void BaseTest::TearDown() {
+  base->Shutdown();
+  EXPECT_FALSE(base->hasChildren());
+  KivoUnit::KivoBase::s_Instance = nullptr;
+  delete base;
+}
+
 }  // namespace KivoTest

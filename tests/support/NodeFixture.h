@@ -75,6 +75,16 @@ class RecordingListener : public KivoUnit::iNodeListener {
   }
 };
 
+// A plain base installed as the process's base; shut down (every node destroyed) and
+// removed again after the test.
+class BaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  KivoUnit::KivoBase* base = nullptr;
+};
+
 // A base installed as the process's base, named `rootName`, with a test factory
 // registered; everything is torn down again after the test.
 class NodeTest : public ::testing::Test {
