@@ -7,7 +7,6 @@
 #include <wx/datetime.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/tokenzr.h>
 
 #include "log/Report.h"
 #include "kivo/base/KivoBase.h"
@@ -25,17 +24,39 @@ constexpr const wxChar* kFactoriesPath = wxS("/kivo/current/factories");
 constexpr const wxChar* kPluginsPath = wxS("/kivo/current/plugins");
 
 // Calls `visit` for every node below `top` (not `top` itself), links as themselves.
+// The child lists are only read: their indexes stay valid.
 template <typename Visit>
-void forEachBelow(iNode& top, Visit visit) {
-  std::vector<iNode*> pending(1, &top);
+void forEachBelow(const iNode& top, Visit visit) {
+  std::vector<const iNode*> pending(1, &top);
   while (!pending.empty()) {
-    iNode* node = pending.back();
+    const iNode* node = pending.back();
     pending.pop_back();
     for (iNode* child : node->getChildren()) {
       if (child == nullptr) continue;
       visit(*child);
       pending.push_back(child);
     }
+  }
+}
+
+// Calls `visit(node, path)` for every node below `top`, newest first. Nodes are found
+// as themselves, not by path: a node that shares its name with an earlier sibling is
+// reached by no path. `node` is null for one already gone with an ancestor that
+// `visit` destroyed before it (a node moved under a newer one).
+template <typename Visit>
+void forEachNewestFirst(const iNode& top, Visit visit) {
+  NodesByReverseConstructionId order;
+  top.getChildrenSortedByReverseConstructionId(order);
+  std::map<unsigned int, iNode*> alive;
+  forEachBelow(top, [&](iNode& node) { alive[node.getConstructionId()] = &node; });
+  for (const auto& entry : order) {
+    const auto found = alive.find(entry.first);
+    iNode* node = found != alive.end() ? found->second : nullptr;
+    if (node != nullptr) {
+      forEachBelow(*node, [&](iNode& below) { alive.erase(below.getConstructionId()); });
+      alive.erase(found);
+    }
+    visit(node, entry.second);
   }
 }
 
@@ -111,13 +132,10 @@ bool KivoBase::Boot(const wxString& filename) {
 
 void KivoBase::dropConfiguration() {
   if (getTie() == nullptr && getSourceDocument() == nullptr) return;  // never booted
-  NodesByReverseConstructionId order;
-  getChildrenSortedByReverseConstructionId(order);
-  for (const auto& entry : order) {
-    iNode* node = findByStoredPath(entry.second);
-    if (node == nullptr || node->isRunTime()) continue;  // gone with an ancestor, or kept
+  forEachNewestFirst(*this, [](iNode* node, const wxString&) {
+    if (node == nullptr || node->isRunTime()) return;  // gone with an ancestor, or kept
     if (iNode* parent = node->getParent()) parent->DestroyChild(node);
-  }
+  });
   // What the root element said goes with it; the next Read ties the base anew.
   setTie(nullptr);
   getAttributeSet().clear();
@@ -166,51 +184,21 @@ bool KivoBase::Append(const wxString& path, iNode* node) {
   return false;
 }
 
-// Like Search, but a link is found as itself rather than as its target: shutdown
-// must destroy the link, not the node it points to.
-iNode* KivoBase::findByStoredPath(const wxString& fullPath) {
-  iNode* node = this;
-  bool first = true;
-  wxStringTokenizer pieces(fullPath, wxS("/"), wxTOKEN_STRTOK);
-  while (pieces.HasMoreTokens() && node != nullptr) {
-    const wxString piece = pieces.GetNextToken();
-    if (first && piece == getName()) {
-      first = false;
-      continue;
-    }
-    first = false;
-    node = node->getChildByStoredName(piece);
-  }
-  return node;
-}
-
 bool KivoBase::Shutdown() {
   // The default factory destroys the nodes it made, so it goes last; no factory
   // made it, so it leaves the tree first.
   if (m_DefaultFactory != nullptr) m_DefaultFactory->detachFromParent();
-  NodesByReverseConstructionId order;
-  getChildrenSortedByReverseConstructionId(order);
   wxString missing;
-  // Nodes are found as themselves, not by path: a node that shares its name with
-  // an earlier sibling is reached by no path.
-  std::map<unsigned int, iNode*> alive;
-  forEachBelow(*this, [&](iNode& node) { alive[node.getConstructionId()] = &node; });
-  for (const auto& entry : order) {
-    const auto found = alive.find(entry.first);
-    iNode* node = found != alive.end() ? found->second : nullptr;
-    if (node != nullptr) {
-      forEachBelow(*node, [&](iNode& below) { alive.erase(below.getConstructionId()); });
-      alive.erase(found);
-    }
+  forEachNewestFirst(*this, [&missing](iNode* node, const wxString& path) {
     if (node == nullptr) {
-      // Gone with an ancestor destroyed before it: nodes moved under newer nodes.
-      missing += wxString::Format(wxS("No '%s'\n"), entry.second);
+      missing += wxString::Format(wxS("No '%s'\n"), path);
     } else if (iNode* parent = node->getParent()) {
       parent->DestroyChild(node);
     } else {
-      KIVO_REPORT(LevelWarning, wxString::Format(wxS("No parent for '%s'"), entry.second));
+      detail::report(LevelWarning, wxString::Format(wxS("No parent for '%s'"), path), __LINE__,
+                     kSourcePath, "Shutdown");
     }
-  }
+  });
   if (!missing.empty()) KIVO_REPORT(LevelWarning, missing);
   RemoveAllChildren();  // anything left, while the default factory can still destroy it
   if (m_DefaultFactory != nullptr) {

@@ -128,7 +128,6 @@ class KIVO_API KivoBase : public iNode {
  private:
   void storeError(const wxString& message) const;
   void reportLibraries();
-  iNode* findByStoredPath(const wxString& fullPath);
   bool generatePath(const wxString& path, bool makeTie, const wxString& element, bool runTime);
   // Destroys the nodes read from the configuration, newest first; run-time nodes stay.
   void dropConfiguration();
