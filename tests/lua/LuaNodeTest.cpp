@@ -1,17 +1,13 @@
 // The Lua node: its interpreter's life, the scripts it runs, what "kivo_log" prints,
 // the "kivo" table scripts use on the tree, and what failures leave behind.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include <lua.hpp>
 #include <tinyxml.h>
 
-#include "kivo/base/KivoBase.h"
-#include "kivo/factory/iNodeFactory.h"
 #include "kivo/lua/LuaNode.h"
 #include "kivo/thread/KivoLocker.h"
-#include "support/LogCapture.h"
+#include "support/NodeFixture.h"
 #include "support/StdoutCapture.h"
 #include "support/TempDir.h"
 
@@ -22,38 +18,31 @@ using namespace std::string_literals;
 namespace {
 
 // Nodes of element "echo" answer every command with "command?params".
-class EchoNode : public iNode {
- public:
-  EchoNode() : iNode(nullptr, wxS("echo")) {}
+struct EchoNode : TestNode {
+  EchoNode() : TestNode(wxS("echo")) {}
   wxString Execute(const wxString& command, const wxString& params) override {
     return command + wxS("?") + params;
   }
 };
-class EchoFactory : public iNodeFactory {
- public:
-  EchoFactory() : iNodeFactory(nullptr, wxS("factory")) {
-    setName(wxS("Echo"));
-    Register(wxS("echo"));
-    RegisterElements();
-  }
+struct EchoFactory : TestFactory {
+  EchoFactory() : TestFactory(wxS("Echo"), {wxS("echo")}) {}
   iNode* Create(const wxString& element, TiXmlElement* xml, iNode*) override {
-    return xml != nullptr ? Read(element, new EchoNode(), xml) : new EchoNode();
+    return Read(element, new EchoNode(), xml);
   }
 };
 
 // A base booted from a configuration written for the test, with "echo" nodes.
-class LuaTest : public testing::Test {
+class LuaTest : public BaseTest {
  protected:
   void SetUp() override {
-    KivoBase::s_Instance = base = new KivoBase();
+    BaseTest::SetUp();
     echo = std::make_unique<EchoFactory>();
   }
   void TearDown() override {
     shutdown();
     echo->destroy();
     echo.reset();
-    KivoBase::s_Instance = nullptr;
-    delete base;
+    BaseTest::TearDown();
   }
   void shutdown() {
     KivoLocker guard(__LINE__, __FILE__, __func__, wxS("lua test"));
@@ -84,12 +73,11 @@ class LuaTest : public testing::Test {
 
   LogCapture log;
   TempDir dir;
-  KivoBase* base = nullptr;
   std::unique_ptr<EchoFactory> echo;
   LuaNode* node = nullptr;
 };
 
-TEST_F(LuaTest, EmptyScriptsOpenTheInterpreterAndAreWrittenBack) {
+TEST_F(LuaTest, InitRestartsTheInterpreterAndBothScriptsAreWrittenBack) {
   StdoutCapture output;
   ASSERT_NE(boot("<kivo name='kivo'>\n\t<Lua name='script'/>\n</kivo>\n"), nullptr);
   EXPECT_NE(node->getState(), nullptr);
@@ -98,27 +86,18 @@ TEST_F(LuaTest, EmptyScriptsOpenTheInterpreterAndAreWrittenBack) {
   // Both scripts are the node's attributes even when empty; the element drops
   // empty attributes as it does for every node.
   node->setAttribute(wxS("on_init"), wxS("stale"));
-  node->writeAttributes();
-  EXPECT_TRUE(node->hasAttribute(wxS("on_exit")));
-  EXPECT_EQ(node->getAttribute(wxS("on_init"), wxS("?")), wxS(""));
-  node->setOnExit(wxS("kivo_log(1)"));
+  node->setOnExit(wxS("kivo_log('exit')"));
   EXPECT_TRUE(node->Write());
   ASSERT_NE(node->getTie(), nullptr);
-  EXPECT_STREQ(node->getTie()->Attribute("on_exit"), "kivo_log(1)");
+  EXPECT_STREQ(node->getTie()->Attribute("on_exit"), "kivo_log('exit')");
   EXPECT_EQ(node->getTie()->Attribute("on_init"), nullptr);
-}
-
-TEST_F(LuaTest, InitRestartsTheInterpreterRunningOnExitThenOnInit) {
-  StdoutCapture output;
-  ASSERT_NE(boot("<kivo name='kivo'><Lua name='script' on_init='kivo_log(\"init\")'"
-                 " on_exit='kivo_log(\"exit\")'/></kivo>"), nullptr);
+  node->setOnInit(wxS("kivo_log('init')"));
+  StdoutCapture restart;
   EXPECT_TRUE(node->Init());
   EXPECT_EQ(lua_gettop(node->getState()), 0);
-  EXPECT_EQ(output.take(), "LUA: init\nLUA: exit\nLUA: init\n");
-  StdoutCapture closing;
   node->close();
   node->exitLua();  // nothing left to close
-  EXPECT_EQ(closing.take(), "LUA: exit\n");
+  EXPECT_EQ(restart.take(), "LUA: exit\nLUA: init\nLUA: exit\n");
   EXPECT_EQ(node->getState(), nullptr);
 
   // Not under the base, Init cannot open an interpreter and nothing runs.
@@ -126,7 +105,7 @@ TEST_F(LuaTest, InitRestartsTheInterpreterRunningOnExitThenOnInit) {
   alone.setOnExit(wxS("kivo_log('exit')"));
   StdoutCapture nothing;
   alone.runLuaScript(wxS("kivo_log('script')"));
-  alone.runLuaFile(wxString::FromUTF8(dir.write("print.lua", "kivo_log('file')\n")));
+  alone.runLuaFile(wxS("/no/such/file.lua"));
   alone.loadLibraries();
   alone.registerFunctions();
   EXPECT_FALSE(alone.Init());
@@ -141,7 +120,6 @@ TEST_F(LuaTest, FailuresAtEveryEntryPointAreWarnedWithChunkAndLine) {
   ASSERT_NE(boot("<kivo name='kivo'><Lua name='script' on_init='kivo_log('/></kivo>"), nullptr);
   EXPECT_EQ(quiet.take(), "");
   EXPECT_TRUE(node->isInitialized()) << "a script that does not compile changes no result";
-  EXPECT_NE(node->getState(), nullptr);
   const std::string prefix = " of [Lua:script:script] @ '/kivo/script' failed: ";
   EXPECT_EQ(warnings(), "Lua on_init script" + prefix +
                             "[string \"kivo_log(\"]:1: unexpected symbol near <eof>\n");
@@ -194,49 +172,43 @@ TEST_F(LuaTest, TheStackNeverGrowsAndMemoryStaysFlat) {
 
 TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTree) {
   // The boot script runs under the boot's lock.
-  ASSERT_NE(boot("<kivo name='kivo'><node name='settings'>"
-                 "<node name='window' width='800' height='600' title='Main'/>"
+  ASSERT_NE(boot("<kivo name='kivo'><node name='ui'><node name='window' width='800' height='600' title='Main'/>"
                  "<node name='audio' label='Sound' volume='0.5'/><node name='my item' colour='red'/></node>"
-                 "<echo name='echo'/><Lua name='script' on_init=\""
-                 "local w = kivo.get('../settings/window', 'width');"
-                 " kivo.set('/settings/window', 'area', w * kivo.get('/settings/window', 'height'));"
-                 " kivo.set('/settings/audio', 'children', table.concat(kivo.children('/settings'), ','))\"/>"
-                 "</kivo>"), nullptr);
+                 "<echo name='echo'/><Lua name='script' on_init=\"local w = kivo.get('../ui/window', 'width');"
+                 " kivo.set('/ui/window', 'area', w * kivo.get('/ui/window', 'height'));"
+                 " kivo.set('/ui/audio', 'children', table.concat(kivo.children('/ui'), ','))\"/></kivo>"),
+            nullptr);
   const auto attribute = [&](const wxString& path, const wxString& name) {
     return base->Search(path)->getAttribute(name, wxS("<missing>"));
   };
-  EXPECT_EQ(attribute(wxS("/settings/window"), wxS("area")), wxS("480000"));
-  EXPECT_EQ(attribute(wxS("/settings/audio"), wxS("children")), wxS("window,audio,my item"));
+  EXPECT_EQ(attribute(wxS("/ui/window"), wxS("area")), wxS("480000"));
+  EXPECT_EQ(attribute(wxS("/ui/audio"), wxS("children")), wxS("window,audio,my item"));
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"kivo_log('a', 1, 2.5, nil, true, false, 'x\\0y') kivo_log()",
        "LUA: a\nLUA: 1\nLUA: 2.5\nLUA: nil\nLUA: true\nLUA: false\nLUA: x\0y\n"s},
       {"kivo_log(setmetatable({}, {__tostring = function() return 'T' end}))", "LUA: T\n"},
-      {"kivo_log(kivo.get('/settings/window', 'title'))", "LUA: Main\n"},
-      {"kivo_log(kivo.get('/kivo/settings/audio', 'volume') * 2)", "LUA: 1\n"},
-      {"local a = kivo.get('../settings/window') kivo_log(a.width, a.height, a.name)",
+      {"kivo_log(kivo.get('/ui/window', 'title'), kivo.get('/kivo/ui/audio', 'volume') * 2)",
+       "LUA: Main\nLUA: 1\n"},
+      {"local a = kivo.get('../ui/window') kivo_log(a.width, a.height, a.name)",
        "LUA: 800\nLUA: 600\nLUA: window\n"},
-      {"kivo_log(kivo.get('/settings/my item', 'colour'))", "LUA: red\n"},
-      {"kivo_log(kivo.get('/settings/missing', 'title'))", "LUA: nil\nLUA: no node at '/settings/missing'\n"},
-      {"kivo_log(kivo.get('/settings/window', 'depth'))",
-       "LUA: nil\nLUA: no attribute 'depth' at '/settings/window'\n"},
-      {"kivo_log(kivo.set('/settings/window', 'depth', 3))", "LUA: true\n"},
-      {"kivo_log(kivo.set('/settings/window', 'visible', false), kivo.get('/settings/window', 'visible'))",
-       "LUA: true\nLUA: false\n"},
+      {"kivo_log(kivo.get('/ui/my item', 'colour'))", "LUA: red\n"},
+      {"kivo_log(kivo.get('/ui/missing', 'title'))", "LUA: nil\nLUA: no node at '/ui/missing'\n"},
+      {"kivo_log(kivo.get('/ui/window', 'depth'))", "LUA: nil\nLUA: no attribute 'depth' at '/ui/window'\n"},
+      {"kivo_log(kivo.set('/ui/window', 'depth', 3))", "LUA: true\n"},
+      {"kivo_log(kivo.set('/ui', 'on', false), kivo.get('/ui', 'on'))", "LUA: true\nLUA: false\n"},
       {"kivo_log(kivo.set('/nowhere', 'a', 1))", "LUA: nil\nLUA: no node at '/nowhere'\n"},
-      {"kivo_log(kivo.set('/settings', '', 1))", "LUA: nil\nLUA: empty attribute name\n"},
-      {"kivo_log(table.concat(kivo.children('/'), ','))", "LUA: settings,echo,script,current\n"},
-      {"kivo_log(#kivo.children('/settings/window'), kivo.children('/x'))",
-       "LUA: 0\nLUA: nil\nLUA: no node at '/x'\n"},
-      {"kivo_log(kivo.exists('/settings/window'), kivo.exists('../settings/nothing'))",
-       "LUA: true\nLUA: false\n"},
+      {"kivo_log(kivo.set('/ui', '', 1))", "LUA: nil\nLUA: empty attribute name\n"},
+      {"kivo_log(table.concat(kivo.children('/'), ','))", "LUA: ui,echo,script,current\n"},
+      {"kivo_log(#kivo.children('/ui/audio'), kivo.children('/x'))", "LUA: 0\nLUA: nil\nLUA: no node at '/x'\n"},
+      {"kivo_log(kivo.exists('/ui/window'), kivo.exists('../ui/nothing'))", "LUA: true\nLUA: false\n"},
       {"kivo_log(kivo.exec('/echo', 'play', 'track=2'), kivo.exec('../echo', 'stop'))",
        "LUA: play?track=2\nLUA: stop?\n"},
-      {"kivo_log(kivo.exec('/settings', 'play'))", "LUA: \n"},
+      {"kivo_log(kivo.exec('/ui', 'play'))", "LUA: \n"},
       {"kivo_log(kivo.exec('/none', 'play'))", "LUA: nil\nLUA: no node at '/none'\n"},
       // Wrong argument types are Lua errors that the script can catch.
       {"kivo_log(pcall(kivo.get))",
        "LUA: false\nLUA: bad argument #1 to 'kivo.get' (string expected, got no value)\n"},
-      {"kivo_log(pcall(kivo.set, '/settings', 'a', {}))",
+      {"kivo_log(pcall(kivo.set, '/ui', 'a', {}))",
        "LUA: false\nLUA: bad argument #3 to 'kivo.set' (string, number or boolean expected)\n"},
       {"kivo_log(pcall(kivo.log, 9, 'x'))",
        "LUA: false\nLUA: bad argument #1 to 'kivo.log' (level 0 to 6 expected)\n"}};
@@ -245,7 +217,7 @@ TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTree) {
     EXPECT_EQ(lua_gettop(node->getState()), 0) << script;
   }
   EXPECT_EQ(run("kivo_log({})").rfind("LUA: table: 0x", 0), 0u);
-  EXPECT_EQ(attribute(wxS("/settings/window"), wxS("depth")), wxS("3"));
+  EXPECT_EQ(attribute(wxS("/ui/window"), wxS("depth")), wxS("3"));
   EXPECT_EQ(node->getLastError() + wxString::FromUTF8(warnings()), wxS(""));
 
   // kivo.log reaches the tracer with the script's chunk and line.
@@ -260,7 +232,7 @@ TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTree) {
                   "0 true [string \"local x = 1...\"]:3 kivo.log\n");
 
   // The exit script sees the tree at shutdown: newest first, the echo node is older.
-  node->setOnExit(wxS("kivo_log(kivo.get('/settings/window', 'area'), kivo.exists('/echo'))"));
+  node->setOnExit(wxS("kivo_log(kivo.get('/ui/window', 'area'), kivo.exists('/echo'))"));
   StdoutCapture output;
   shutdown();
   EXPECT_EQ(output.take(), "LUA: 480000\nLUA: true\n");
