@@ -31,7 +31,7 @@ class PathTest : public NodeTest {
   }
 };
 
-TEST_F(PathTest, PathTextsAreParsedAndNormalizedAgainstTheNode) {
+TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
   iNode* a = add(base, wxS("a"));
   iNode* b = add(a, wxS("b"));
   expectTexts({{b->GetPath(), wxS("/kivo/a/")}, {b->GetPathName(), wxS("/kivo/a/b")},
@@ -47,6 +47,22 @@ TEST_F(PathTest, PathTextsAreParsedAndNormalizedAgainstTheNode) {
            {wxS("a?p=1"), wxS("/kivo/a/b/a?p=1")}, {wxS("?only"), wxS("/kivo/a/b?only")}}) {
     EXPECT_EQ(b->Normalize(path, nullptr), normal) << path;
   }
+  add(b, wxS("t"));
+  b->setAttribute(wxS("target"), wxS("t"));
+  add(base, wxS("pointer"))->setAttribute(wxS("to"), wxS("a"));
+  // Attribute indirection ("#name") and sub-paths ("[...]").
+  expectTexts({{base->parsePathWithAttributes(wxS("/a/b#target/d")), wxS("/a/b/t/d")},
+               {base->parsePathWithAttributes(wxS("/a/ b # target /d")), wxS("/a/b/t/d")},
+               {base->parsePathWithAttributes(wxS("/a/b#missing/d")), wxS("/a/b/d")},
+               {base->parsePathWithAttributes(wxS("/nowhere#x/d")), wxS("/nowhere/d")},
+               {base->parsePathWithAttributes(wxS("/")), wxS("/")},
+               {base->parsePathWithAttributes(wxS("/a/#")), wxS("/a")},
+               {base->parsePathRecursive(wxS("/[/pointer#to]/b")), wxS("/a/b")},
+               {base->parsePathRecursive(wxS("/x[/a/b#target]")), wxS("/xt")},
+               {base->parsePathRecursive(wxS("/a/[b")), wxS("/a/b")},
+               {base->parsePathRecursive(wxS("/a/b]/c")), wxS("/a/b")}});
+  EXPECT_TRUE(log->contains(wxS("Node '/a/b' has no attribute 'missing'"), 5));
+  EXPECT_TRUE(log->contains(wxS("Path '/nowhere' not found"), 5));
 }
 
 TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
@@ -71,23 +87,6 @@ TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
   for (int i = 0; i < 10000; ++i) deep += wxS("/x"), back += wxS("/y/..");
   EXPECT_EQ(base->Search(deep), nullptr);
   EXPECT_EQ(base->Search(back), current);
-}
-
-TEST_F(PathTest, AttributeIndirectionAndSubPaths) {
-  add(add(add(base, wxS("a")), wxS("b")), wxS("t"))->getParent()->setAttribute(wxS("target"), wxS("t"));
-  add(base, wxS("pointer"))->setAttribute(wxS("to"), wxS("a"));
-  expectTexts({{base->parsePathWithAttributes(wxS("/a/b#target/d")), wxS("/a/b/t/d")},
-               {base->parsePathWithAttributes(wxS("/a/ b # target /d")), wxS("/a/b/t/d")},
-               {base->parsePathWithAttributes(wxS("/a/b#missing/d")), wxS("/a/b/d")},
-               {base->parsePathWithAttributes(wxS("/nowhere#x/d")), wxS("/nowhere/d")},
-               {base->parsePathWithAttributes(wxS("/")), wxS("/")},
-               {base->parsePathWithAttributes(wxS("/a/#")), wxS("/a")},
-               {base->parsePathRecursive(wxS("/[/pointer#to]/b")), wxS("/a/b")},
-               {base->parsePathRecursive(wxS("/x[/a/b#target]")), wxS("/xt")},
-               {base->parsePathRecursive(wxS("/a/[b")), wxS("/a/b")},
-               {base->parsePathRecursive(wxS("/a/b]/c")), wxS("/a/b")}});
-  EXPECT_TRUE(log->contains(wxS("Node '/a/b' has no attribute 'missing'"), 5));
-  EXPECT_TRUE(log->contains(wxS("Path '/nowhere' not found"), 5));
 }
 
 TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothKindsOfRoot) {

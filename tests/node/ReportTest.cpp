@@ -10,7 +10,7 @@ using KivoUnit::Indent;
 using KivoUnit::iNode;
 using namespace KivoTest;
 
-TEST_F(NodeTest, StateNestsOneElementPerNodeWithSortedEscapedAttributesTheIncludeAndTheDescription) {
+TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
   iNode* n = add(base, wxS("n"));
   add(n, wxS("c"));
   n->setAttribute(wxS("zeta"), wxS("last"));
@@ -33,29 +33,25 @@ TEST_F(NodeTest, StateNestsOneElementPerNodeWithSortedEscapedAttributesTheInclud
                                wxString(wxS("\t<description>Included</description>\n"))}) {
     EXPECT_NE(state.find(part), wxString::npos) << part;
   }
-}
-
-TEST_F(NodeTest, InfoShowsTheTiedElementOrTheDocumentInsideComments) {
-  iNode* n = add(base, wxS("my node"));
-  add(n, wxS("c"));
-  EXPECT_EQ(n->Info(Indent()),
+  iNode* m = add(base, wxS("my node"));
+  add(m, wxS("c"));
+  EXPECT_EQ(m->Info(Indent()),
             wxS("<info>\n<!-- element=\"node\" name=\"my node\" -->\n  <!-- no tie nor document -->\n"
                 "  <!-- children of element=\"node\" name=\"my node\" -->\n   <!-- element=\"node\" name=\"c\" -->\n"
                 "     <!-- no tie nor document -->\n   <!-- end of element=\"node\" name=\"c\" -->\n"
                 "  <!-- end of children of element=\"node\" name=\"my node\" -->\n"
                 "<!-- end of element=\"node\" name=\"my node\" -->\n</info>\n"));
-  TiXmlElement element("node");
-  element.SetAttribute("name", "t");
-  element.LinkEndChild(new TiXmlElement("inner"));
+  TiXmlElement tied("node");
+  tied.SetAttribute("name", "t");
+  tied.LinkEndChild(new TiXmlElement("inner"));
   iNode* t = add(base, wxS("t"));
-  t->setTie(&element);
+  t->setTie(&tied);
   EXPECT_EQ(t->Info(Indent()),
             wxS("<info>\n<!-- element=\"node\" name=\"t\" -->\n  <!-- tie=\"node\" -->\n<node name=\"t\">\n"
                 "     <inner />\n</node>\n  <!-- end of tie=\"node\" -->\n<!-- end of element=\"node\" name=\"t\" -->\n"
                 "</info>\n"));
   t->setTie(nullptr);  // the element ends with the test
   // Below the top the report is not wrapped; the document's declaration becomes a comment.
-  TempDir dir;
   const std::string file = dir.write("doc.xml", "<?xml version=\"1.0\" ?>\n<node name=\"d\"/>\n");
   iNode* d = add(base, wxS("d"));
   ASSERT_TRUE(d->Load(wxString::FromUTF8(file.c_str())));
