@@ -1,19 +1,14 @@
 // Interface functions called from several threads while the library is stopped.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
 
-#include "kivo/base/KivoBoot.h"
 #include "kivo/thread/KivoLocker.h"
 #include "plugin/PluginSupport.h"
-#include "support/LogCapture.h"
-#include "support/TempDir.h"
 
 using namespace KivoUnit;
-using KivoTest::api;
+using namespace KivoTest;
 
 namespace {
 
@@ -37,40 +32,30 @@ Counts hammer(MethodList* methods, const std::atomic<bool>& stopped, std::atomic
                           api().KivoApiGetBase() != nullptr;
     if (answered && counts.answered++ == 0) ++answering;
     if (answered && wasStopped) ++counts.answeredAfterStop;
-    api().KivoFree(self, binary);
-    api().KivoFree(self, reply);
-    api().KivoFree(self, argument);
+    for (KivoBlock* block : {binary, reply, argument}) api().KivoFree(self, block);
   }
   return counts;
 }
 
-TEST(Concurrency, StopWhileOtherThreadsCallTheInterface) {
-  KivoTest::LogCapture log(AppLogErrors);
-  KivoTest::TempDir dir;
-  KivoBoot loader;
-  const std::string config = dir.write(
-      "config.xml", "<kivo name='kivo'><library name='lib' filename='" KIVO_EXAMPLE_PLUGIN "'/></kivo>");
-  ASSERT_TRUE(loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), KivoTest::wx(config)));
-  KivoLibrary* library = KivoTest::libraryAt(wxS("/lib"));
-  ASSERT_NE(library, nullptr);
-  ASSERT_NE(library->getPlugin(), nullptr);
-  MethodList* methods = library->getPlugin()->methods;
+using Concurrency = PluginTest;
 
+TEST_F(Concurrency, StopWhileOtherThreadsCallTheInterface) {
+  Application::getApp().setLogLevel(AppLogErrors);
+  ASSERT_TRUE(bootWith(library("lib", KIVO_EXAMPLE_PLUGIN)));
+  ASSERT_NE(libraryAt(wxS("/lib"))->getPlugin(), nullptr);
+  MethodList* methods = libraryAt(wxS("/lib"))->getPlugin()->methods;
   std::atomic<bool> stopped{false};
   std::atomic<int> answering{0};
   std::vector<Counts> results(4);
   std::vector<std::thread> callers;
-  for (size_t i = 0; i < results.size(); ++i) {
+  for (size_t i = 0; i < results.size(); ++i)
     callers.emplace_back([&, i] { results[i] = hammer(methods, stopped, answering); });
-  }
   // Stop only once every caller is in full swing.
-  while (answering.load() < static_cast<int>(results.size())) {
+  while (answering.load() < static_cast<int>(results.size()))
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
   EXPECT_TRUE(loader.Stop());
   stopped = true;
   for (auto& caller : callers) caller.join();
-
   for (const Counts& counts : results) {
     EXPECT_GT(counts.answered, 0);
     EXPECT_EQ(counts.answeredAfterStop, 0);
