@@ -1,9 +1,14 @@
+// Booting a base from configuration files: the fixed paths, hostile and broken files,
+// shutdown order, and boots that replace an earlier one.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <set>
 
+#include <wx/filefn.h>
 #include <wx/regex.h>
 
 #include "kivo/convert/Indent.h"
-#include "kivo/factory/KivoNodeFactory.h"
 #include "support/NodeFixture.h"
 #include "support/TempDir.h"
 
@@ -11,84 +16,84 @@ using namespace KivoUnit;
 
 namespace {
 
-// Items record their destruction order by name.
-class ItemFactory : public KivoTest::TestFactory {
- public:
-  ItemFactory() : TestFactory(wxS("Items"), {wxS("item")}) {}
-};
+wxString wx(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
 
-class BootTest : public ::testing::Test {
+std::string nested(int levels) {
+  std::string open, close;
+  for (int i = 0; i < levels; ++i) open += "<node name='n'>", close += "</node>";
+  return open + close;
+}
+
+// Every path of the tree below `node`, one a line.
+std::string outline(const iNode& node) {
+  std::string text;
+  for (const iNode* child : node.getChildren())
+    if (child != nullptr) text += child->GetFullPath().utf8_str().data() + ("\n" + outline(*child));
+  return text;
+}
+
+class BootTest : public KivoTest::BaseTest {
  protected:
-  void SetUp() override {
-    base = new KivoBase();
-    KivoBase::s_Instance = base;
-    KivoTest::TestNode::destroyed().clear();
-  }
   void TearDown() override {
     base->Shutdown();
-    EXPECT_FALSE(base->hasChildren());
-    if (items != nullptr) {
-      items->destroy();
-      delete items;
-    }
-    KivoBase::s_Instance = nullptr;
-    delete base;
+    if (items != nullptr) items->destroy();  // after the nodes it made, before the base
+    delete items;
+    BaseTest::TearDown();
   }
-  wxString file(const std::string& name, const std::string& content) {
-    return wxString::FromUTF8(dir.write(name, content).c_str());
+  wxString file(const std::string& name, const std::string& content) { return wx(dir.write(name, content)); }
+  bool logged(const wxString& part) const {
+    for (const wxString& text : log.texts())
+      if (text.Contains(part)) return true;
+    return false;
   }
+  iNode* at(const wxString& path) { return base->Search(path); }
 
   KivoTest::LogCapture log;
   KivoTest::TempDir dir;
-  KivoBase* base = nullptr;
-  ItemFactory* items = nullptr;
+  KivoTest::TestFactory* items = nullptr;
 };
 
-bool isStamp(const wxString& text) {
-  static const wxRegEx pattern(wxS("^[0-9]{4}\\.[0-9]{2}\\.[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$"));
-  return pattern.Matches(text);
-}
-
-}  // namespace
-
-TEST_F(BootTest, EmptyConfigurationGetsTheFixedPaths) {
+TEST_F(BootTest, EmptyConfigurationGetsTheFixedPathsAndTheRegistry) {
   ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'/>")));
-  iNode* start = base->Search(wxS("/kivo/current/boot/start"));
-  iNode* stop = base->Search(wxS("/kivo/current/boot/stop"));
-  ASSERT_NE(start, nullptr);
-  ASSERT_NE(stop, nullptr);
-  EXPECT_TRUE(isStamp(start->getBrief())) << start->getBrief();
-  EXPECT_LE(start->getBrief(), stop->getBrief());
-  iNode* factories = base->Search(wxS("/current/factories"));
-  ASSERT_NE(factories, nullptr);
-  ASSERT_NE(factories->GetChild(wxS("Kivo")), nullptr);
-  EXPECT_EQ(base->GetChild(wxS("current")), base->Search(wxS("/kivo/current")));
-
-  // The state report carries the base block with the registry.
+  ASSERT_TRUE(at(wxS("/kivo/current/boot/start")) && at(wxS("/kivo/current/boot/stop")));
+  const wxString start = at(wxS("/kivo/current/boot/start"))->getBrief();
+  EXPECT_TRUE(wxRegEx(wxS("^[0-9]{4}\\.[0-9]{2}\\.[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$")).Matches(start)) << start;
+  EXPECT_LE(start, at(wxS("/kivo/current/boot/stop"))->getBrief());
+  ASSERT_NE(at(wxS("/current/factories/Kivo")), nullptr);
+  EXPECT_EQ(base->GetChild(wxS("current")), at(wxS("/kivo/current")));
   const wxString state = base->State(Indent(), wxString());
   EXPECT_NE(state.Find(wxS("<base>\n <memory allocated=\"0\" freed=\"0\" total=\"0\" units=\"0\">\n </memory>\n <factories count=\"9\">")), wxNOT_FOUND) << state;
   EXPECT_NE(state.Find(wxS("<element name=\"SymLink\" factory=\"Kivo\" />")), wxNOT_FOUND);
 
-  items = new ItemFactory();
-  EXPECT_TRUE(base->RegisterFactory(items));
-  EXPECT_TRUE(base->RegisterFactory(items));
-  EXPECT_TRUE(log.contains(
-      wxS("Factory 'factory:Items@/kivo/current/factories/Items' already has a parent"), 4));
+  items = new KivoTest::TestFactory(wxS("Items"), {wxS("item")});
+  EXPECT_TRUE(base->RegisterFactory(items) && base->RegisterFactory(items));
+  EXPECT_TRUE(log.contains(wxS("Factory 'factory:Items@/kivo/current/factories/Items' already has a parent"), 4));
   EXPECT_FALSE(base->RegisterFactory(nullptr));
-  items->destroy();  // detaches it before the tree goes
-  delete items;
-  items = nullptr;
+
+  // The clock runs and the libraries list names each loaded library once.
+  const unsigned int before = KivoBase::getMicroseconds();
+  EXPECT_TRUE(base->Update(false) && base->Update(false));
+  EXPECT_GT(KivoBase::getMicroseconds(), before);
+  std::set<wxString> paths;
+  for (const iNode* library : at(wxS("/kivo/current/libraries"))->getChildren()) {
+    EXPECT_TRUE(paths.insert(library->getBrief()).second) << "listed twice: " << library->getBrief();
+    EXPECT_TRUE(library->getBrief().StartsWith(wxS("/")) && library->getDescription().StartsWith(wxS("Address=0x")));
+  }
+  EXPECT_TRUE(std::any_of(paths.begin(), paths.end(), [](const wxString& p) { return p.Contains(wxS("libkivo")); }));
 }
 
-TEST_F(BootTest, RootWithAnotherNameGetsAKivoChildAndLinksLeadToTheirTarget) {
-  ASSERT_TRUE(base->Boot(file("app.xml", "<app name='app'><node name='settings'><node name='audio'/>"
-                                         "</node><SymLink name='sound' symlink_target_path="
-                                         "'/settings/audio'/></app>")));
+TEST_F(BootTest, OtherRootNamesLinksAndSameNamedSiblingsShutDownAsThemselves) {
+  const wxString path = file("app.xml", "<app name='app'><node name='settings'><node name='audio'/></node>"
+                                        "<SymLink name='sound' symlink_target_path='/settings/audio'/>\n"
+                                        "<node name='a b'/>\n<node name='a b'><node/></node></app>");
+  ASSERT_TRUE(base->Boot(path));
   EXPECT_EQ(base->getName(), wxS("app"));
-  ASSERT_NE(base->GetChild(wxS("kivo")), nullptr);
-  EXPECT_NE(base->Search(wxS("/app/kivo/current/boot/start")), nullptr);
-  EXPECT_NE(base->Search(wxS("/kivo/current/boot/stop")), nullptr);
-  EXPECT_EQ(base->Search(wxS("/sound")), base->Search(wxS("/settings/audio")));
+  EXPECT_NE(at(wxS("/app/kivo/current/boot/start")), nullptr);
+  EXPECT_NE(at(wxS("/kivo/current/boot/stop")), nullptr);
+  EXPECT_EQ(at(wxS("/sound")), at(wxS("/settings/audio")));
+  EXPECT_EQ(base->getChildren().size(), 5u) << "settings, sound, both twins and kivo";
+  EXPECT_TRUE(log.contains(wxString::Format(wxS("Node 'a$20b' in '%s' line 3 has the name of an earlier "
+                                                "sibling; no path reaches it"), path), LevelWarning));
   log.clear();
   EXPECT_TRUE(base->Shutdown());
   EXPECT_EQ(log.count(), 0u) << "every node found and destroyed as itself";
@@ -96,98 +101,133 @@ TEST_F(BootTest, RootWithAnotherNameGetsAKivoChildAndLinksLeadToTheirTarget) {
 
 TEST_F(BootTest, BadFilesFailWithTheirMessageAndTheBaseStaysUsable) {
   EXPECT_FALSE(base->Boot(dir.file("missing.xml")));
-  EXPECT_TRUE(log.contains(
-      wxString::Format(wxS("Loading file '%s' failed"), dir.file("missing.xml")), 5));
-  EXPECT_EQ(base->Search(wxS("/kivo/current/factories")), nullptr) << "no default factory";
-
+  EXPECT_TRUE(log.contains(wxString::Format(wxS("Loading file '%s' failed"), dir.file("missing.xml")), 5));
+  EXPECT_EQ(at(wxS("/kivo/current/factories")), nullptr) << "no default factory";
   const wxString broken = file("broken.xml", "<kivo name='kivo'><node></kivo>");
   EXPECT_FALSE(base->Boot(broken));
-  EXPECT_TRUE(base->GetError().StartsWith(
-      wxString::Format(wxS("Kivo read failure on '%s': 'Error #"), broken)))
+  EXPECT_TRUE(base->GetError().StartsWith(wxString::Format(wxS("Kivo read failure on '%s': 'Error #"), broken)))
       << base->GetError();
-
-  EXPECT_FALSE(base->Boot(file("empty.xml", "")));
-  EXPECT_FALSE(base->Boot(file("text.xml", "just words")));
-
-  std::string many = "<kivo name='kivo'>";
+  EXPECT_FALSE(base->Boot(file("empty.xml", "")) || base->Boot(file("text.xml", "just words")));
+  for (const char* text : {"<?xml version='1.0'?>", "<!-- only -->", "<!DOCTYPE kivo>\n<!-- c -->"}) {
+    EXPECT_FALSE(base->Boot(file("bare.xml", text)));
+    EXPECT_EQ(base->GetError(), wxString::Format(wxS("Kivo read failure on '%s': 'no root element'"), dir.file("bare.xml")));
+  }
+  const wxString deep = file("deep.xml", "<kivo name='kivo'>" + nested(5000) + "</kivo>");
+  EXPECT_FALSE(base->Boot(deep));
+  EXPECT_EQ(base->GetError(), wxString::Format(wxS("File '%s' nests elements 5001 levels deep (line 1); "
+                                                   "the limit is 1000 levels"), deep));
+  std::string many = "<kivo name='kivo'>" + nested(990);
   for (int i = 0; i < 2000; ++i) many += "<unknown" + std::to_string(i) + "/>";
-  many += "</kivo>";
-  EXPECT_TRUE(base->Boot(file("many.xml", many))) << "unknown elements are skipped";
-
+  EXPECT_TRUE(base->Boot(file("many.xml", many + "</kivo>"))) << "unknown elements are skipped";
   ASSERT_TRUE(base->Boot(file("good.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
-  EXPECT_NE(base->Search(wxS("/a")), nullptr);
-  EXPECT_EQ(base->Search(wxS("/current/boot"))->getChildren().size(), 2u) << "stamps replaced";
+  EXPECT_NE(at(wxS("/a")), nullptr);
+  EXPECT_EQ(at(wxS("/current/boot"))->getChildren().size(), 2u) << "stamps replaced";
 }
 
-TEST_F(BootTest, IncludeCyclesEndAndTheRestIsRead) {
+TEST_F(BootTest, IncludesThatCycleNestTooDeepOrAreNoFilesAreSkippedAndTheRestIsRead) {
   dir.write("a.xml", "<node name='a'><include filename='b.xml'/></node>");
   dir.write("b.xml", "<node name='b'><include filename='a.xml'/></node>");
-  base->AddResourceLocation(wxString::FromUTF8(dir.path().c_str()));  // as the boot loader does
-  ASSERT_TRUE(base->Boot(file("boot.xml",
-                              "<kivo name='kivo'><include filename='a.xml'/><node name='after'/></kivo>")));
-  EXPECT_NE(base->Search(wxS("/after")), nullptr);
-  EXPECT_NE(base->Search(wxS("/a/b/a/b")), nullptr);
-  bool limitHit = false;
-  for (const wxString& text : log.texts()) {
-    if (text.Contains(wxS("recursion counter limit 100 hit with file"))) limitHit = true;
-  }
-  EXPECT_TRUE(limitHit);
+  dir.write("inner.xml", nested(998));  // hangs at level 3: one level too deep
+  ASSERT_EQ(mkdir(dir.file("folder.xml").c_str(), 0700), 0);
+  base->AddResourceLocation(wx(dir.path()));  // as the boot loader does
+  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><include filename='a.xml'/>"
+                                          "<node name='x'><node name='y'><include filename='inner.xml'/></node></node>"
+                                          "<include filename='folder.xml'/><include filename='/dev/zero'/>"
+                                          "<node name='z' include='folder.xml'/><node name='after'/></kivo>")));
+  EXPECT_NE(at(wxS("/after")), nullptr);
+  EXPECT_NE(at(wxS("/a/b/a/b")), nullptr);
+  const wxString folder = wx(dir.file("folder.xml"));
+  for (const wxString& part : {wxString(wxS("recursion counter limit 100 hit with file")),
+                               wxString(wxS("nests elements 1001 levels deep (line 1); the limit is 1000 levels")),
+                               wxS("Include file 'folder.xml' (") + folder + wxS(") is a folder"),
+                               wxString(wxS("Include file '/dev/zero' (/dev/zero) is not a regular file")),
+                               wxS("Include file 'folder.xml' [") + folder + wxS("] is a folder")})
+    EXPECT_TRUE(logged(part)) << part;
+  EXPECT_FALSE(logged(wxS("not found")));
 }
 
 TEST_F(BootTest, ExecuteByPathPassesNameAndParameters) {
   ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
   KivoTest::RecordingListener listener;
-  iNode* a = base->Search(wxS("/a"));
-  a->RegisterListener(&listener);
+  at(wxS("/a"))->RegisterListener(&listener);
   EXPECT_EQ(base->Execute(wxS("/kivo/a?x=1"), wxS("&y=2")), wxS(""));
   EXPECT_EQ(listener.events.back(), wxS("execute a a?x=1&y=2"));
   EXPECT_TRUE(base->CanExecute(wxS("/anything")));
-
   testing::internal::CaptureStdout();
   EXPECT_EQ(base->Execute(wxS("/nothing/here"), wxS("go")), wxS(""));
-  const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_NE(printed.find("No node found '/nothing/here'\n"), std::string::npos) << printed;
-  a->RemoveListener(&listener);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("No node found '/nothing/here'\n"), std::string::npos);
+  at(wxS("/a"))->RemoveListener(&listener);
 }
 
 TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
-  items = new ItemFactory();
-  ASSERT_TRUE(base->Boot(file("boot.xml",
-                              "<kivo name='kivo'><item name='first'><item name='inner'/></item>"
-                              "<item name='second'/></kivo>")));
+  items = new KivoTest::TestFactory(wxS("Items"), {wxS("item")});
+  KivoTest::TestNode::destroyed().clear();
+  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><item name='first'><item name='inner'/></item>"
+                                          "<item name='second'/></kivo>")));
   // An older node placed under a newer one goes with it and is reported.
   iNode* older = base->CreateNode(wxS("item"), nullptr, nullptr);
   older->setName(wxS("older"));
   iNode* newer = base->CreateNode(wxS("item"), nullptr, nullptr);
   newer->setName(wxS("newer"));
-  ASSERT_TRUE(base->AppendChild(newer, nullptr, false));
-  ASSERT_TRUE(newer->AppendChild(older, nullptr, false));
-
+  ASSERT_TRUE(base->AppendChild(newer, nullptr, false) && newer->AppendChild(older, nullptr, false));
   log.clear();
   EXPECT_TRUE(base->Shutdown());
   EXPECT_EQ(KivoTest::TestNode::destroyed(),
-            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("second"), wxS("inner"),
-                                   wxS("first")}));
+            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("second"), wxS("inner"), wxS("first")}));
   EXPECT_TRUE(log.contains(wxS("No '/kivo/newer/older'\n"), 4));
   EXPECT_FALSE(base->hasChildren());
-  EXPECT_EQ(base->Search(wxS("/current/factories")), nullptr);
+  EXPECT_EQ(at(wxS("/current/factories")), nullptr);
 }
 
-TEST_F(BootTest, UpdateListsEachLoadedLibraryOnceAndTheClockRuns) {
-  const unsigned int first = KivoBase::getMicroseconds();
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'/>")));
-  EXPECT_GT(KivoBase::getMicroseconds(), first);
-  EXPECT_TRUE(base->Update(false));
-  EXPECT_TRUE(base->Update(false));
-  iNode* libraries = base->Search(wxS("/kivo/current/libraries"));
-  ASSERT_NE(libraries, nullptr);
-  std::set<wxString> paths;
-  bool kivoListed = false;
-  for (const iNode* library : libraries->getChildren()) {
-    EXPECT_TRUE(paths.insert(library->getBrief()).second) << "listed twice: " << library->getBrief();
-    EXPECT_TRUE(library->getBrief().StartsWith(wxS("/")));
-    EXPECT_TRUE(library->getDescription().StartsWith(wxS("Address=0x")));
-    if (library->getBrief().Contains(wxS("libkivo"))) kivoListed = true;
+TEST_F(BootTest, EachBootReplacesTheTreeAndTiesItsNodesToTheFilesThereNow) {
+  // The file also holds what an earlier, careless save wrote: boot stamps.
+  const std::string part = "<node name=\"host\" p=\"1\"/>\n";
+  dir.write("part.xml", part);
+  dir.write("library.xml", "<node name=\"library\"><node name=\"favourites\" tracks=\"1\"/></node>\n");
+  const wxString main = file("main.xml",
+      "<node name=\"kivo\" colour=\"red\">\n  <node name=\"settings\"><node name=\"audio\" volume=\"5\"/></node>\n"
+      "  <node name=\"host\" include=\"part.xml\"><node name=\"own\"/></node>\n  <include filename=\"library.xml\"/>\n"
+      "  <node name=\"current\"><node name=\"boot\"><node name=\"start\" brief=\"old\"/><node name=\"stop\" brief=\"old\"/>"
+      "</node></node>\n</node>\n");
+  ASSERT_TRUE(base->Boot(main));
+  const std::string first = outline(*base);
+  for (int boot = 2; boot <= 3; ++boot) {
+    SCOPED_TRACE(boot);
+    ASSERT_TRUE(base->Boot(main));
+    EXPECT_EQ(outline(*base), first);
+    EXPECT_EQ(at(wxS("/kivo/current/boot"))->getChildren().size(), 2u);
+    EXPECT_NE(at(wxS("/kivo/current/boot/start"))->getBrief(), wxS("old"));
   }
-  EXPECT_TRUE(kivoListed);
+  EXPECT_EQ(base->getAttribute(wxS("colour"), wxS("")), wxS("red"));
+  const std::pair<const char*, const char*> edits[] = {{"/settings/audio", "volume"}, {"/library/favourites", "tracks"}};
+  for (const auto& edit : edits) {
+    ASSERT_NE(at(wx(edit.first)), nullptr);
+    at(wx(edit.first))->setAttribute(wx(edit.second), wxS("9"));
+    ASSERT_TRUE(at(wx(edit.first))->Save());
+  }
+  EXPECT_NE(dir.read("main.xml").find("volume=\"9\""), std::string::npos);
+  EXPECT_NE(dir.read("library.xml").find("tracks=\"9\""), std::string::npos);
+  EXPECT_EQ(dir.read("part.xml"), part);
 }
+
+TEST_F(BootTest, RelativeNamesAreTakenFromTheConfigurationsFolder) {
+  KivoTest::TempDir elsewhere;
+  const std::string previous = wxGetCwd().utf8_str().data();
+  ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+  dir.write("beside.xml", "<node name=\"beside\" found=\"yes\"/>\n");
+  const bool booted = base->Boot(file("main.xml",
+      "<node name=\"kivo\"><node name=\"beside\" include=\"beside.xml\"/><include filename=\"made.xml\" "
+      "create_file=\"true\" create_node=\"node\" create_node_name=\"made\"/></node>\n"));
+  const std::string during = wxGetCwd().utf8_str().data();
+  const bool madeElsewhere = wxFileExists(wx(elsewhere.file("made.xml")));
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_TRUE(booted);
+  EXPECT_EQ(during, elsewhere.path()) << "the working directory comes back";
+  EXPECT_FALSE(madeElsewhere);
+  EXPECT_EQ(dir.read("made.xml"), "<node name=\"made\"/>\n");
+  ASSERT_TRUE(at(wxS("/beside")) && at(wxS("/made")));
+  EXPECT_EQ(at(wxS("/beside"))->getAttribute(wxS("found"), wxS("")), wxS("yes"));
+  EXPECT_EQ(at(wxS("/made"))->getFilename(), wx(dir.file("made.xml")));
+}
+
+}  // namespace

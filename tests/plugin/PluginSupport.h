@@ -3,10 +3,6 @@
 // The library's exported entry points and a fixture that boots real plug-in libraries.
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include <wx/string.h>
-
 #include "kivo/app/Application.h"
 #include "kivo/base/KivoBase.h"
 #include "kivo/base/KivoBoot.h"
@@ -27,25 +23,14 @@ namespace KivoTest {
 
 inline wxString wx(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
 inline const KivoUnit::KivoFunctions& api() { return *KivoUnit::getKivo()->functions; }
-inline KivoUnit::iNode* node(const wxString& path) {
-  KivoUnit::KivoBase* base = KivoUnit::KivoBase::GetInstance();
-  return base != nullptr ? base->Search(path) : nullptr;
-}
+inline KivoUnit::iNode* node(const wxString& path) { return KivoUnit::KivoBase::GetInstance()->Search(path); }
 inline KivoUnit::KivoLibrary* libraryAt(const wxString& path) {
   return dynamic_cast<KivoUnit::KivoLibrary*>(node(path));
 }
-
-// The memory report line of the running base, e.g. allocated="4" ... units="1".
+// The memory report line of the running base: <memory allocated="4" ... units="1">.
 inline wxString memoryLine() {
-  KivoUnit::KivoBase* base = KivoUnit::KivoBase::GetInstance();
-  if (base == nullptr) return wxString();
-  const wxString state = base->State(KivoUnit::Indent(), wxString());
-  const int from = state.Find(wxS("<memory "));
-  return from == wxNOT_FOUND ? wxString() : state.Mid(from).BeforeFirst(wxS('>')) + wxS(">");
-}
-inline wxString memoryOf(int allocated, int freed, int units) {
-  return wxString::Format(wxS("<memory allocated=\"%i\" freed=\"%i\" total=\"%i\" units=\"%i\">"),
-                          allocated, freed, allocated - freed, units);
+  const wxString state = KivoUnit::KivoBase::GetInstance()->State(KivoUnit::Indent(), wxString());
+  return state.Mid(state.Find(wxS("<memory "))).BeforeFirst(wxS('>')) + wxS(">");
 }
 
 // Boots the library by path from a configuration whose root holds the given children;
@@ -58,12 +43,9 @@ class PluginTest : public ::testing::Test {
     app.setRunConfigurationCode(true);
     app.setAddonsFolder(wxString());
   }
-  bool bootWith(const std::string& children) {
-    return bootFile("<kivo name='kivo'>" + children + "</kivo>");
-  }
+  bool bootWith(const std::string& children) { return bootFile("<kivo name='kivo'>" + children + "</kivo>"); }
   bool bootFile(const std::string& configuration) {
-    config = dir.write("config.xml", configuration);
-    return loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), wx(config)) && loader.isBooted();
+    return loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), wx(dir.write("config.xml", configuration))) && loader.isBooted();
   }
   static std::string library(const std::string& name, const std::string& file,
                              const std::string& extra = "") {
@@ -72,7 +54,6 @@ class PluginTest : public ::testing::Test {
 
   LogCapture log;
   TempDir dir;
-  std::string config;
   KivoUnit::KivoBoot loader;
 };
 
