@@ -5,33 +5,28 @@
 
 #include "kivo/app/Application.h"
 
-using KivoUnit::Application;
+using namespace KivoUnit;
 
 TEST(Application, StartsEmptyAndKeepsWhatTheHostSets) {
-  // A fresh record, as the process-wide one is before any setter runs.
-  const Application fresh;
-  EXPECT_EQ(fresh.getURL() + fresh.getName() + fresh.getDesc() + fresh.getVersion() +
-                fresh.getManufacturer() + fresh.getConfiguration() + fresh.getDataFolder() +
-                fresh.getAddonsFolder(), wxS(""));
-  EXPECT_EQ(fresh.getLogLevel(), KivoUnit::AppLogErrors);
-
+  const Application fresh;  // as the process-wide record is before any setter runs
+  EXPECT_EQ(fresh.getURL() + fresh.getName() + fresh.getDesc() + fresh.getVersion() + fresh.getManufacturer() +
+                fresh.getConfiguration() + fresh.getDataFolder() + fresh.getAddonsFolder(), wxS(""));
+  EXPECT_EQ(fresh.getLogLevel(), AppLogErrors);
   Application& app = Application::getApp();
   EXPECT_EQ(&app, &Application::getApp());
   app.setName(wxS("host"));
   app.setDataFolder(wxS("/var/host"));
   app.setAddonsFolder(wxS("/opt/host/addons"));
-  app.setLogLevel(KivoUnit::AppLogSilent);
-  EXPECT_EQ(app.getName() + app.getDataFolder() + app.getAddonsFolder(),
-            wxS("host/var/host/opt/host/addons"));
-  EXPECT_EQ(app.getLogLevel(), KivoUnit::AppLogSilent);
-  app.setLogLevel(KivoUnit::AppLogErrors);
+  app.setLogLevel(AppLogSilent);
+  EXPECT_EQ(app.getName() + app.getDataFolder() + app.getAddonsFolder(), wxS("host/var/host/opt/host/addons"));
+  EXPECT_EQ(app.getLogLevel(), AppLogSilent);
+  app.setLogLevel(AppLogErrors);
   app.setDataFolder(wxString());
 }
 
 TEST(Application, ReadersSeeWholeValuesWhileAnotherThreadWrites) {
   Application& app = Application::getApp();
-  const wxString oldFolder(wxS('a'), 300);
-  const wxString newFolder(wxS('b'), 900);
+  const wxString oldFolder(wxS('a'), 300), newFolder(wxS('b'), 900);
   app.setAddonsFolder(oldFolder);
   std::atomic<bool> done{false};
   std::thread writer([&] {
@@ -41,7 +36,7 @@ TEST(Application, ReadersSeeWholeValuesWhileAnotherThreadWrites) {
   long mixtures = 0;
   while (!done) {
     const wxString seen = app.getAddonsFolder();
-    if (seen != oldFolder && seen != newFolder) ++mixtures;
+    mixtures += seen != oldFolder && seen != newFolder;
   }
   writer.join();
   EXPECT_EQ(mixtures, 0);

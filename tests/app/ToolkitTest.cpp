@@ -13,20 +13,13 @@ using KivoUnit::Toolkit;
 
 namespace {
 
-class FlagThread : public wxThread {
- public:
-  FlagThread() : wxThread(wxTHREAD_JOINABLE) {}
-  std::atomic<bool> ran{false};
-
- protected:
-  ExitCode Entry() override {
-    ran = true;
-    return nullptr;
-  }
-};
-
+// Runs a toolkit thread to its end; true when its body ran.
 bool runToolkitThread() {
-  FlagThread thread;
+  struct FlagThread : wxThread {
+    FlagThread() : wxThread(wxTHREAD_JOINABLE) {}
+    ExitCode Entry() override { return ran = true, nullptr; }
+    std::atomic<bool> ran{false};
+  } thread;
   if (thread.Run() != wxTHREAD_NO_ERROR) return false;
   thread.Wait();
   return thread.ran;
@@ -40,41 +33,34 @@ TEST(Toolkit, ReferenceCountedStartAndStopFromAPlainHost) {
   {
     Toolkit::Scope outer;
     ASSERT_TRUE(outer.ok());
+    EXPECT_TRUE(Toolkit::Scope().ok());
+    // One holder keeps it up, whatever became of the application object.
+    wxAppConsole* app = wxAppConsole::GetInstance();
+    wxAppConsole::SetInstance(nullptr);
     EXPECT_TRUE(Toolkit::IsReady());
-    {
-      Toolkit::Scope inner;
-      EXPECT_TRUE(inner.ok());
-    }
-    EXPECT_TRUE(Toolkit::IsReady()) << "the inner release keeps the toolkit up";
+    wxAppConsole::SetInstance(app);
     EXPECT_TRUE(runToolkitThread());
   }
   EXPECT_FALSE(Toolkit::IsReady());
   Toolkit::Release();  // unpaired: ignored
   EXPECT_FALSE(Toolkit::IsReady());
-
-  // It starts again after a full stop.
-  Toolkit::Scope again;
-  EXPECT_TRUE(again.ok());
-  EXPECT_TRUE(runToolkitThread());
+  Toolkit::Scope again;  // it starts again after a full stop
+  EXPECT_TRUE(again.ok() && runToolkitThread());
 }
 
 TEST(Toolkit, RefusesToStartOnAWorkerThread) {
   KivoTest::LogCapture capture;
   bool acquired = true;
-  std::thread worker([&] { acquired = Toolkit::Acquire(); });
-  worker.join();
-  EXPECT_FALSE(acquired);
-  EXPECT_FALSE(Toolkit::IsReady());
+  std::thread([&] { acquired = Toolkit::Acquire(); }).join();
+  EXPECT_FALSE(acquired || Toolkit::IsReady());
   EXPECT_TRUE(capture.contains(
       wxS("The toolkit must be started on the host's main thread, not on a worker thread."), 5));
-
   // Once the host started it, other threads may take further references.
   Toolkit::Scope host;
   ASSERT_TRUE(host.ok());
-  std::thread second([&] {
+  std::thread([&] {
     acquired = Toolkit::Acquire();
     if (acquired) Toolkit::Release();
-  });
-  second.join();
+  }).join();
   EXPECT_TRUE(acquired);
 }
