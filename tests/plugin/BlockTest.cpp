@@ -28,10 +28,6 @@ class BlockTest : public ::testing::Test {
     owned.clear();
   }
   static KivoBlock* raw(char* text) { return reinterpret_cast<KivoBlock*>(text); }
-  static wxString memory(int allocated, int freed, int units) {
-    return wxString::Format(wxS("<memory allocated=\"%i\" freed=\"%i\" total=\"%i\" units=\"%i\">"),
-                            allocated, freed, allocated - freed, units);
-  }
 
   LogCapture log;
   Kivo* kivo = nullptr;
@@ -42,29 +38,27 @@ KivoBlock* first(_Plugin*, KivoBlock*) { return nullptr; }
 KivoBlock* second(_Plugin*, KivoBlock*) { return nullptr; }
 
 TEST_F(BlockTest, BlocksAreAccountedUntilFreedAndRawTextsPassThrough) {
-  EXPECT_EQ(memoryLine(), memory(0, 0, 0));
+  const auto memory = [](const char* counts) { return wxS("<memory allocated=") + wx(counts) + wxS(">"); };
+  EXPECT_EQ(memoryLine(), memory("\"0\" freed=\"0\" total=\"0\" units=\"0\""));
   KivoBlock* block = api().KivoReturn(self(), "abc");
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(block->type, KivoBlock::TextReply);
-  EXPECT_EQ(block->size * 10 + block->flag, 41u);
+  EXPECT_EQ(block->type * 100 + block->size * 10 + block->flag, KivoBlock::TextReply * 100 + 41u);
   EXPECT_EQ(std::memcmp(block->data, "abc", 4), 0);
-  EXPECT_EQ(memoryLine(), memory(4, 0, 1));
+  EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"0\" total=\"4\" units=\"1\""));
   // The unit names its allocator: the library's own record.
   EXPECT_NE(KivoBase::GetInstance()->State(Indent(), wxString()).Find(
                 wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")), wxNOT_FOUND);
   api().KivoFree(self(), block);
-  EXPECT_EQ(memoryLine(), memory(4, 4, 0));
+  EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
   api().KivoFree(self(), block);  // unknown now: ignored
   KivoBlock* empty = api().KivoAlloc(self(), 0);
-  EXPECT_EQ(empty->data, nullptr);
+  EXPECT_TRUE(empty->data == nullptr && api().KivoCStr(self(), empty) == nullptr);
   EXPECT_EQ(empty->flag + empty->type, KivoBlock::BinaryBlock);
-  EXPECT_EQ(api().KivoCStr(self(), empty), nullptr);
   api().KivoFree(self(), empty);
   char xml[] = "<note/>", query[] = "?x=1";
   EXPECT_EQ(api().KivoCStr(self(), raw(xml)), xml);
   EXPECT_EQ(api().KivoCStr(self(), raw(query)), query);
   api().KivoFree(self(), raw(xml));  // a raw text is ignored
-  EXPECT_EQ(memoryLine(), memory(4, 4, 0));
+  EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
 }
 
 TEST_F(BlockTest, FindCountsTheTerminatingEntryAndExceptionsNameThePlugin) {
@@ -97,10 +91,10 @@ TEST_F(BlockTest, OwnMethodsBootGetBaseStateInfoRunAndMessageBox) {
   EXPECT_EQ(text(call("Boot", reply(dir.write("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")))), "<ok/>");
   KivoBlock* base = call("GetBase");
   EXPECT_EQ(base->type, KivoBlock::PointerReply);
-  EXPECT_EQ(base->data, KivoBase::GetInstance());
-  EXPECT_EQ(api().KivoApiGetBase(), KivoBase::GetInstance());
-  EXPECT_EQ(call("State")->type + call("Info")->type, 2 * KivoBlock::XmlReply);
-  EXPECT_NE(text(owned[owned.size() - 2]).find("<base>\r\n <memory "), std::string::npos);
+  EXPECT_TRUE(base->data == KivoBase::GetInstance() && api().KivoApiGetBase() == KivoBase::GetInstance());
+  EXPECT_EQ(call("Info")->type, KivoBlock::XmlReply);
+  EXPECT_EQ(call("State")->type, KivoBlock::XmlReply);
+  EXPECT_NE(text(owned.back()).find("<base>\r\n <memory "), std::string::npos);
   char path[] = "?no such node";  // a raw text in place of a block
   KivoBlock* ran = keep(api().KivoRun(self(), raw(path)));
   EXPECT_EQ(ran->type, KivoBlock::TextReply);
@@ -140,7 +134,6 @@ TEST_F(BlockTest, DetailsListTheLibrarysMethods) {
 }
 
 TEST(EntryPoints, WithoutABaseNothingAnswersAndStartTwiceKeepsOneBase) {
-  ASSERT_EQ(KivoBase::GetInstance(), nullptr);
   _Plugin* self = getKivo()->asPlugin();
   char path[] = "?x";
   for (void* answer : {(void*)api().KivoAlloc(self, 8), (void*)api().KivoReturn(self, "x"),
@@ -150,19 +143,15 @@ TEST(EntryPoints, WithoutABaseNothingAnswersAndStartTwiceKeepsOneBase) {
                        (void*)api().KivoRun(self, reinterpret_cast<KivoBlock*>(path))})
     EXPECT_EQ(answer, nullptr);
   api().KivoFree(self, nullptr);
-
   LogCapture log;
   stop();  // without a base: nothing
   Kivo* kivo = start(nullptr);
   KivoBase* base = KivoBase::GetInstance();
-  ASSERT_NE(base, nullptr);
-  EXPECT_EQ(start(nullptr), kivo);
-  EXPECT_EQ(KivoBase::GetInstance(), base);
+  EXPECT_TRUE(base != nullptr && start(nullptr) == kivo && KivoBase::GetInstance() == base);
   EXPECT_EQ(boot(), 0);
   EXPECT_TRUE(log.contains(wxS("This method is deprecated"), 5));
   stop();
-  EXPECT_EQ(KivoBase::GetInstance(), nullptr);
-  EXPECT_EQ(KivoBase::s_Locked, 0);
+  EXPECT_TRUE(KivoBase::GetInstance() == nullptr && KivoBase::s_Locked == 0);
   EXPECT_TRUE(log.contains(wxS("Shutting down kivo base"), 0) && log.contains(wxS("Deleting KivoBase"), 0));
 }
 

@@ -11,11 +11,14 @@ namespace {
 
 using LibraryTest = PluginTest;
 const std::string kExample = KIVO_EXAMPLE_PLUGIN;
+wxString run(iNode* node, const char* command, const char* parameters = "") {
+  return node->Execute(wx(command), wx(parameters));
+}
+bool has(const wxString& text, const wxString& part) { return text.Find(part) != wxNOT_FOUND; }
 
 TEST_F(LibraryTest, BootLoaderNamesAMissingLibraryAndStartsEvenWhenTheConfigurationFails) {
-  EXPECT_FALSE(loader.Boot(wxS("kivo_missing"), wxS("config.xml")));
+  EXPECT_FALSE(loader.Boot(wxS("kivo_missing"), wxS("config.xml")) || loader.Stop());
   EXPECT_TRUE(log.contains(wxS("Kivo library 'libkivo_missing.so' not found!"), 5));
-  EXPECT_FALSE(loader.Stop());
   EXPECT_TRUE(loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), wx(dir.file("missing.xml"))));
   EXPECT_EQ(loader.getPlugin(), getKivo()->asPlugin());
   EXPECT_TRUE(log.contains(wxS("Kivo bootup failed"), 5));
@@ -27,9 +30,8 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
   ASSERT_TRUE(bootWith(library("lib", kExample) + "<greeting name='world'/>"));
   KivoLibrary* lib = libraryAt(wxS("/lib"));
   ASSERT_TRUE(lib != nullptr && lib->isStarted() && lib->getPlugin() != nullptr);
-  const char* const calls[][3] = {{"Echo", "hi there", "hi there"}, {"Upper", "abc", "ABC"},
-                                  {"Greet", "", "greetings from the example"}, {"Nothing", "x", ""}};
-  for (const auto& call : calls) EXPECT_EQ(lib->Execute(wx(call[0]), wx(call[1])), wx(call[2])) << call[0];
+  EXPECT_EQ(run(lib, "Echo", "hi") + run(lib, "Upper", "abc") + run(lib, "Greet") + run(lib, "Nothing", "x"),
+            wxS("hiABCgreetings from the example"));
   EXPECT_TRUE(lib->CanExecute(wxS("Echo")) && lib->CanExecute(wxS("Greet")));
   EXPECT_FALSE(lib->CanExecute(wxS("start_missing")) || lib->CanExecute(wxS("boot")));
   _Plugin* self = getKivo()->asPlugin();
@@ -39,13 +41,11 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
   api().KivoFree(nullptr, reply);
   api().KivoFree(nullptr, argument);
   EXPECT_TRUE(memoryLine().Contains(wxS("total=\"0\" units=\"0\""))) << memoryLine();
-
   // The plug-in's factory made the greeting node; it registered once only.
-  EXPECT_EQ(node(wxS("/world"))->Execute(wxString(), wxString()), wxS("hello world"));
+  EXPECT_EQ(run(node(wxS("/world")), ""), wxS("hello world"));
   EXPECT_TRUE(log.contains(wxS("Registering plugin: Example"), 0));
   const size_t logged = log.count();
-  EXPECT_TRUE(lib->Register() && lib->isRegistered());
-  EXPECT_EQ(log.count(), logged);
+  EXPECT_TRUE(lib->Register() && lib->isRegistered() && log.count() == logged);
   EXPECT_TRUE(log.contains(wxS("KivoPlug 'Example' v2.1.0.7 'Release' constructed"), 3));
   const wxString brief = wxS("<plugin name=\"Example\" version=\"2.1.0.7\" api=\"1005\" />\n");
   EXPECT_EQ(iPlugin::Brief(lib->getPlugin(), Indent()), brief);
@@ -55,11 +55,9 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
                                      " <author>Kivo developers</author>\n <company>Kivo</company>\n"
                                      " <description>An example plug-in</description>\n"
                                      " <methods count=\"2\">\n  <method name=\"Echo\" address=\"")) &&
-              details.EndsWith(wxS(" </methods>\n</plugin>\n")))
-      << details;
+              details.EndsWith(wxS(" </methods>\n</plugin>\n"))) << details;
   const wxString state = lib->State(Indent(), wxS("ignored"));
-  EXPECT_NE(state.Find(brief + wxS("<library loaded=\"true\" />\n")), wxNOT_FOUND) << state;
-  EXPECT_EQ(state.Find(wxS("ignored")), wxNOT_FOUND);
+  EXPECT_TRUE(has(state, brief + wxS("<library loaded=\"true\" />\n")) && !has(state, wxS("ignored"))) << state;
 }
 
 TEST_F(LibraryTest, StartByCommandWhenAutostartIsOffAndNeverStopUnderLiveNodes) {
@@ -69,7 +67,7 @@ TEST_F(LibraryTest, StartByCommandWhenAutostartIsOffAndNeverStopUnderLiveNodes) 
   KivoLibrary* lib = libraryAt(wxS("/lib"));
   ASSERT_NE(lib, nullptr);
   EXPECT_FALSE(lib->isStarted() || lib->getAutoStart());
-  EXPECT_EQ(lib->Execute(wxS("start"), wxString()) + lib->Execute(wxS("start"), wxString()), wxS("<ok/><ok/>"));
+  EXPECT_EQ(run(lib, "start") + run(lib, "start"), wxS("<ok/><ok/>"));
   EXPECT_TRUE(log.contains(wxS("Ignored restart of 'library' 'lib' @ /kivo/lib"), 0));
   const auto greeting = [&](iNode* parent, const char* name) {
     iNode* made = base->CreateNode(wxS("greeting"), nullptr, nullptr);
@@ -77,33 +75,31 @@ TEST_F(LibraryTest, StartByCommandWhenAutostartIsOffAndNeverStopUnderLiveNodes) 
     return parent->AppendChild(made, nullptr, false);
   };
   ASSERT_TRUE(greeting(node(wxS("/box")), "hi") && greeting(base, "top"));
-  EXPECT_EQ(node(wxS("/box/hi"))->Execute(wxS("any"), wxString()), wxS("hello hi"));
-  EXPECT_EQ(lib->Execute(wxS("stop"), wxString()), wxS("<failure/>"));
+  EXPECT_EQ(run(node(wxS("/box/hi")), "any"), wxS("hello hi"));
+  EXPECT_EQ(run(lib, "stop"), wxS("<failure/>"));
   EXPECT_TRUE(log.contains(wxS("Library '" KIVO_EXAMPLE_PLUGIN "' not stopped: 2 nodes made by it are "
                                "in the tree: '/kivo/box/hi', '/kivo/top'"), 5));
   EXPECT_TRUE(lib->isStarted());
   node(wxS("/box"))->RemoveChild(wxS("hi"));
   base->RemoveChild(wxS("top"));
-  EXPECT_EQ(lib->Execute(wxS("stop"), wxString()), wxS("<ok/>"));
-  EXPECT_FALSE(lib->isStarted() || lib->CanExecute(wxS("Echo")));
+  EXPECT_EQ(run(lib, "stop"), wxS("<ok/>"));
+  EXPECT_FALSE(lib->isStarted() || lib->CanExecute(wxS("Echo")) || base->GetFactories().CanCreate(wxS("greeting")));
   EXPECT_EQ(lib->getPlugin(), nullptr);
-  EXPECT_EQ(lib->Execute(wxS("Echo"), wxS("x")), wxS(""));
+  EXPECT_EQ(run(lib, "Echo", "x"), wxS(""));
   EXPECT_EQ(node(wxS("/kivo/current/factories/Greetings")), nullptr);
-  EXPECT_FALSE(base->GetFactories().CanCreate(wxS("greeting")));
   const wxString stopped = lib->State(Indent(), wxString());
-  EXPECT_NE(stopped.Find(wxS("<plugin unavailable=\"true\" />")), wxNOT_FOUND);
-  EXPECT_EQ(stopped.Find(wxS("<library loaded")), wxNOT_FOUND);
-  EXPECT_EQ(lib->Execute(wxS("start"), wxString()), wxS("<ok/>"));
-  EXPECT_EQ(lib->Execute(wxS("Echo"), wxS("again")), wxS("again"));
+  EXPECT_TRUE(has(stopped, wxS("<plugin unavailable=\"true\" />")) && !has(stopped, wxS("<library loaded")));
+  EXPECT_EQ(run(lib, "start"), wxS("<ok/>"));
+  EXPECT_EQ(run(lib, "Echo", "again"), wxS("again"));
   // A library that goes takes its nodes first: the shutdown report calls into no unloaded code.
   ASSERT_TRUE(greeting(base, "again"));
   base->RemoveChild(wxS("lib"));
-  EXPECT_EQ(node(wxS("/again")), nullptr);
-  EXPECT_NE(node(wxS("/box")), nullptr);
+  EXPECT_TRUE(node(wxS("/again")) == nullptr && node(wxS("/box")) != nullptr);
   base->ReportShutdown();
   KivoLibrary* gone = libraryAt(wxS("/gone"));
-  EXPECT_EQ(gone->Execute(wxS("start"), wxString()) + gone->Execute(wxS("stop"), wxString()), wxS("<failure/><ok/>"));
+  EXPECT_EQ(run(gone, "start"), wxS("<failure/>"));
   EXPECT_FALSE(gone->isStarted());
+  EXPECT_EQ(run(gone, "stop"), wxS("<ok/>"));
 }
 
 TEST_F(LibraryTest, BrokenLibrariesAreReportedAndLeaveTheTreeIntact) {
@@ -119,25 +115,19 @@ TEST_F(LibraryTest, BrokenLibrariesAreReportedAndLeaveTheTreeIntact) {
   EXPECT_EQ(node(wxS("/gone")), nullptr) << "a library that fails while it is read is dropped";
   // "dir/kivo_example" gets its prefix and extension.
   ASSERT_NE(libraryAt(wxS("/formed")), nullptr);
-  EXPECT_EQ(libraryAt(wxS("/formed"))->Execute(wxS("Echo"), wxS("formed")), wxS("formed"));
-
+  EXPECT_EQ(run(libraryAt(wxS("/formed")), "Echo", "formed"), wxS("formed"));
+  for (const wxString path : {wxS("/nostart"), wxS("/nullstart")}) {
+    ASSERT_NE(libraryAt(path), nullptr);
+    EXPECT_TRUE(libraryAt(path)->isStarted() && libraryAt(path)->getPlugin() == nullptr) << path;
+  }
   KivoLibrary* nostart = libraryAt(wxS("/nostart"));
-  ASSERT_NE(nostart, nullptr);
-  EXPECT_TRUE(nostart->isStarted());
-  EXPECT_EQ(nostart->getPlugin(), nullptr);
   EXPECT_TRUE(log.contains(wxS("Library '" KIVO_NOSTART_PLUGIN "' has no start function"), 5));
   EXPECT_FALSE(nostart->Register());
   EXPECT_TRUE(nostart->CanExecute(wxS("brokenMarker")));
-  EXPECT_NE(nostart->State(Indent(), wxString()).Find(wxS("<plugin unavailable=\"true\" />\n<library loaded=\"true\" />")),
-            wxNOT_FOUND);
-  KivoLibrary* nullstart = libraryAt(wxS("/nullstart"));
-  ASSERT_NE(nullstart, nullptr);
-  EXPECT_TRUE(nullstart->isStarted());
-  EXPECT_EQ(nullstart->getPlugin(), nullptr);
-  EXPECT_EQ(libraryAt(wxS("/empty"))->Execute(wxS("start"), wxString()), wxS("<failure/>"));
+  EXPECT_TRUE(has(nostart->State(Indent(), wxString()), wxS("<plugin unavailable=\"true\" />\n<library loaded=\"true\" />")));
+  EXPECT_EQ(run(libraryAt(wxS("/empty")), "start"), wxS("<failure/>"));
   EXPECT_TRUE(log.contains(wxS("Filename empty of 'library' 'empty' @ /kivo/empty"), 5));
-  EXPECT_NE(node(wxS("/after")), nullptr);
-  EXPECT_NE(node(wxS("/kivo/current/boot/stop")), nullptr);
+  EXPECT_TRUE(node(wxS("/after")) && node(wxS("/kivo/current/boot/stop")));
 }
 
 }  // namespace

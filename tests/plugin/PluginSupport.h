@@ -1,5 +1,4 @@
 #pragma once
-
 // The library's exported entry points and a fixture that boots real plug-in libraries.
 #include <gtest/gtest.h>
 
@@ -43,12 +42,11 @@ class PluginTest : public ::testing::Test {
     app.setRunConfigurationCode(true);
     app.setAddonsFolder(wxString());
   }
-  bool bootWith(const std::string& children) { return bootFile("<kivo name='kivo'>" + children + "</kivo>"); }
-  bool bootFile(const std::string& configuration) {
-    return loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), wx(dir.write("config.xml", configuration))) && loader.isBooted();
+  bool bootWith(const std::string& children) {
+    const std::string config = dir.write("config.xml", "<kivo name='kivo'>" + children + "</kivo>");
+    return loader.Boot(wxS(KIVO_LIBRARY_DIR "/kivo"), wx(config)) && loader.isBooted();
   }
-  static std::string library(const std::string& name, const std::string& file,
-                             const std::string& extra = "") {
+  static std::string library(const std::string& name, const std::string& file, const std::string& extra = "") {
     return "<library name='" + name + "' filename='" + file + "' " + extra + "/>";
   }
 
