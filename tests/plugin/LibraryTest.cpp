@@ -1,7 +1,12 @@
-// Real plug-in libraries loaded through the boot loader and "library" elements; their
-// code is never unloaded under live nodes.
+// Real plug-in libraries loaded through the boot loader, "library" elements and the
+// add-ons folder; their code is never unloaded under live nodes nor called after a stop.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <wx/filefn.h>
 
+#include "kivo/thread/KivoLocker.h"
 #include "plugin/PluginSupport.h"
 
 using namespace KivoUnit;
@@ -128,6 +133,98 @@ TEST_F(LibraryTest, BrokenLibrariesAreReportedAndLeaveTheTreeIntact) {
   EXPECT_EQ(run(libraryAt(wxS("/empty")), "start"), wxS("<failure/>"));
   EXPECT_TRUE(log.contains(wxS("Filename empty of 'library' 'empty' @ /kivo/empty"), 5));
   EXPECT_TRUE(node(wxS("/after")) && node(wxS("/kivo/current/boot/stop")));
+}
+
+using Addons = PluginTest;
+
+TEST_F(Addons, GetNodesAndMessagesForGoodAndBrokenLibraries) {
+  TempDir addons;
+  const wxString folder = wx(addons.path());
+  EXPECT_TRUE(wxCopyFile(wxS(KIVO_EXAMPLE_PLUGIN), wx(addons.file("libgood.so"))) &&
+              wxCopyFile(wxS(KIVO_NOSTART_PLUGIN), wx(addons.file("libnostart.so"))));
+  addons.write("libgarbage.so", "not a library");
+  addons.write("readme.txt", "ignored");
+  const auto logged = [&](const char* format, const char* file, int level) {
+    return log.contains(wxString::Format(wx(format), wx(file), wxS("/kivo/lib/") + wx(file)), level);
+  };
+  const wxString previous = wxGetCwd();
+  Application::getApp().setAddonsFolder(folder);
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(bootWith("<addons name='addons'/>"));
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("KivoAddons created\n"), std::string::npos);
+  EXPECT_EQ(wxGetCwd(), previous);
+  for (const char* file : {"libgood.so", "libnostart.so", "libgarbage.so", "readme.txt"})
+    EXPECT_EQ(log.contains(wxString(wxS("Found addon file '")) + file + wxS("' @ '") + folder + wxS("'"), 0),
+              file[0] == 'l') << file;
+  KivoLibrary* good = libraryAt(wxS("/kivo/lib/libgood.so"));
+  ASSERT_NE(good, nullptr);
+  EXPECT_EQ(good->getFilename(), folder + wxS("/libgood.so"));
+  EXPECT_EQ(good->Execute(wxS("Echo"), wxS("from the folder")), wxS("from the folder"));
+  EXPECT_TRUE(logged("Addon started '%s' @ '%s'", "libgood.so", 0));
+  EXPECT_TRUE(logged("Addon registered '%s' @ '%s'", "libgood.so", 0));
+  // Loaded without a record: started, then refused registration.
+  EXPECT_TRUE(libraryAt(wxS("/kivo/lib/libnostart.so"))->isStarted());
+  EXPECT_TRUE(logged("Addon started '%s' @ '%s'", "libnostart.so", 0));
+  EXPECT_TRUE(logged("Addon could not be registered '%s' @ '%s'", "libnostart.so", 5));
+  EXPECT_TRUE(logged("Addon could not be started '%s' @ '%s'", "libgarbage.so", 5));
+
+  // A second scan finds everything in place and only warns.
+  log.clear();
+  EXPECT_TRUE(node(wxS("/addons"))->Init());
+  EXPECT_TRUE(logged("Addon appears to be started already '%s' @ '%s'", "libgood.so", 4));
+  EXPECT_TRUE(logged("Addon appears to be registered already '%s' @ '%s'", "libgood.so", 4));
+  // Restarting a node made by the scan works from any working directory.
+  EXPECT_EQ(good->Execute(wxS("stop"), wxString()), wxS("<ok/>"));
+  EXPECT_EQ(good->Execute(wxS("start"), wxString()), wxS("<ok/>"));
+  EXPECT_EQ(good->Execute(wxS("Upper"), wxS("back")), wxS("BACK"));
+  // An unset or missing folder is reported and makes nothing.
+  log.clear();
+  for (const char* other : {"", "/no/such/addons"}) {
+    Application::getApp().setAddonsFolder(wx(other));
+    EXPECT_TRUE(node(wxS("/addons"))->Init());
+  }
+  EXPECT_TRUE(log.contains(wxS("No addons folder defined"), 5));
+  EXPECT_TRUE(log.contains(wxS("Could not open addons folder '/no/such/addons'"), 5));
+  EXPECT_EQ(log.count(), 2u);
+}
+
+using Concurrency = PluginTest;
+
+TEST_F(Concurrency, StopWhileOtherThreadsCallTheInterface) {
+  Application::getApp().setLogLevel(AppLogErrors);
+  ASSERT_TRUE(bootWith(library("lib", KIVO_EXAMPLE_PLUGIN)));
+  ASSERT_NE(libraryAt(wxS("/lib"))->getPlugin(), nullptr);
+  MethodList* methods = libraryAt(wxS("/lib"))->getPlugin()->methods;
+  std::atomic<bool> stopped{false};
+  std::atomic<int> answering{0}, answeredAfterStop{0};  // callers that got a first answer; late answers
+  // Each caller runs a mix of interface functions until the library has been stopped for a while.
+  const auto caller = [&] {
+    _Plugin* self = getKivo()->asPlugin();
+    bool answeredOnce = false;
+    for (int afterStop = 0; afterStop < 200;) {
+      const bool wasStopped = stopped.load();
+      afterStop += wasStopped;
+      KivoBlock* argument = api().KivoReturn(self, "ping");
+      KivoBlock* reply = api().KivoExecute(self, methods, "Echo", argument);
+      KivoBlock* binary = api().KivoAlloc(self, 64);
+      const bool answered = argument || reply || binary || api().KivoApiGetBase();
+      if (answered && !answeredOnce) answeredOnce = true, ++answering;
+      answeredAfterStop += answered && wasStopped;
+      for (KivoBlock* block : {binary, reply, argument}) api().KivoFree(self, block);
+    }
+  };
+  std::vector<std::thread> callers;
+  for (int i = 0; i < 4; ++i) callers.emplace_back(caller);
+  // Stop only once every caller is in full swing.
+  while (answering.load() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(loader.Stop());
+  stopped = true;
+  for (auto& thread : callers) thread.join();
+  EXPECT_EQ(answeredAfterStop.load(), 0);
+  EXPECT_EQ(KivoBase::GetInstance(), nullptr);
+  EXPECT_EQ(KivoBase::s_Locked, 0);
+  KivoLocker afterwards(__LINE__, __FILE__, __func__, wxString());
+  EXPECT_EQ(afterwards.Write(), nullptr);
 }
 
 }  // namespace
