@@ -53,8 +53,8 @@ class BootTest : public KivoTest::BaseTest {
   KivoTest::TestFactory* items = nullptr;
 };
 
-TEST_F(BootTest, EmptyConfigurationGetsTheFixedPathsAndTheRegistry) {
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'/>")));
+TEST_F(BootTest, ConfigurationGetsTheFixedPathsTheRegistryAndExecuteByPath) {
+  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
   ASSERT_TRUE(at(wxS("/kivo/current/boot/start")) && at(wxS("/kivo/current/boot/stop")));
   const wxString start = at(wxS("/kivo/current/boot/start"))->getBrief();
   EXPECT_TRUE(wxRegEx(wxS("^[0-9]{4}\\.[0-9]{2}\\.[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$")).Matches(start)) << start;
@@ -69,6 +69,15 @@ TEST_F(BootTest, EmptyConfigurationGetsTheFixedPathsAndTheRegistry) {
   EXPECT_TRUE(base->RegisterFactory(items) && base->RegisterFactory(items));
   EXPECT_TRUE(log.contains(wxS("Factory 'factory:Items@/kivo/current/factories/Items' already has a parent"), 4));
   EXPECT_FALSE(base->RegisterFactory(nullptr));
+  KivoTest::RecordingListener listener;
+  at(wxS("/a"))->RegisterListener(&listener);
+  EXPECT_EQ(base->Execute(wxS("/kivo/a?x=1"), wxS("&y=2")), wxS(""));
+  EXPECT_EQ(listener.events.back(), wxS("execute a a?x=1&y=2"));
+  at(wxS("/a"))->RemoveListener(&listener);
+  EXPECT_TRUE(base->CanExecute(wxS("/anything")));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(base->Execute(wxS("/nothing/here"), wxS("go")), wxS(""));
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("No node found '/nothing/here'\n"), std::string::npos);
 
   // The clock runs and the libraries list names each loaded library once.
   const unsigned int before = KivoBase::getMicroseconds();
@@ -146,19 +155,6 @@ TEST_F(BootTest, IncludesThatCycleNestTooDeepOrAreNoFilesAreSkippedAndTheRestIsR
   EXPECT_FALSE(logged(wxS("not found")));
 }
 
-TEST_F(BootTest, ExecuteByPathPassesNameAndParameters) {
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
-  KivoTest::RecordingListener listener;
-  at(wxS("/a"))->RegisterListener(&listener);
-  EXPECT_EQ(base->Execute(wxS("/kivo/a?x=1"), wxS("&y=2")), wxS(""));
-  EXPECT_EQ(listener.events.back(), wxS("execute a a?x=1&y=2"));
-  EXPECT_TRUE(base->CanExecute(wxS("/anything")));
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(base->Execute(wxS("/nothing/here"), wxS("go")), wxS(""));
-  EXPECT_NE(testing::internal::GetCapturedStdout().find("No node found '/nothing/here'\n"), std::string::npos);
-  at(wxS("/a"))->RemoveListener(&listener);
-}
-
 TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   items = new KivoTest::TestFactory(wxS("Items"), {wxS("item")});
   KivoTest::TestNode::destroyed().clear();
@@ -179,7 +175,7 @@ TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   EXPECT_EQ(at(wxS("/current/factories")), nullptr);
 }
 
-TEST_F(BootTest, EachBootReplacesTheTreeAndTiesItsNodesToTheFilesThereNow) {
+TEST_F(BootTest, EachBootReplacesTheTreeAndTakesRelativeNamesFromTheConfigurationsFolder) {
   // The file also holds what an earlier, careless save wrote: boot stamps.
   const std::string part = "<node name=\"host\" p=\"1\"/>\n";
   dir.write("part.xml", part);
@@ -187,9 +183,20 @@ TEST_F(BootTest, EachBootReplacesTheTreeAndTiesItsNodesToTheFilesThereNow) {
   const wxString main = file("main.xml",
       "<node name=\"kivo\" colour=\"red\">\n  <node name=\"settings\"><node name=\"audio\" volume=\"5\"/></node>\n"
       "  <node name=\"host\" include=\"part.xml\"><node name=\"own\"/></node>\n  <include filename=\"library.xml\"/>\n"
+      "  <include filename=\"made.xml\" create_file=\"true\" create_node=\"node\" create_node_name=\"made\"/>\n"
       "  <node name=\"current\"><node name=\"boot\"><node name=\"start\" brief=\"old\"/><node name=\"stop\" brief=\"old\"/>"
       "</node></node>\n</node>\n");
-  ASSERT_TRUE(base->Boot(main));
+  KivoTest::TempDir elsewhere;
+  const std::string previous = wxGetCwd().utf8_str().data();
+  ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+  const bool booted = base->Boot(main);
+  const std::string during = wxGetCwd().utf8_str().data();
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_TRUE(booted);
+  EXPECT_EQ(during, elsewhere.path()) << "the working directory comes back";
+  EXPECT_FALSE(wxFileExists(wx(elsewhere.file("made.xml"))));
+  EXPECT_EQ(dir.read("made.xml"), "<node name=\"made\"/>\n");
+  EXPECT_EQ(at(wxS("/made"))->getFilename(), wx(dir.file("made.xml")));
   const std::string first = outline(*base);
   for (int boot = 2; boot <= 3; ++boot) {
     SCOPED_TRACE(boot);
@@ -198,36 +205,16 @@ TEST_F(BootTest, EachBootReplacesTheTreeAndTiesItsNodesToTheFilesThereNow) {
     EXPECT_EQ(at(wxS("/kivo/current/boot"))->getChildren().size(), 2u);
     EXPECT_NE(at(wxS("/kivo/current/boot/start"))->getBrief(), wxS("old"));
   }
-  EXPECT_EQ(base->getAttribute(wxS("colour"), wxS("")), wxS("red"));
-  const std::pair<const char*, const char*> edits[] = {{"/settings/audio", "volume"}, {"/library/favourites", "tracks"}};
-  for (const auto& edit : edits) {
-    ASSERT_NE(at(wx(edit.first)), nullptr);
-    at(wx(edit.first))->setAttribute(wx(edit.second), wxS("9"));
-    ASSERT_TRUE(at(wx(edit.first))->Save());
+  EXPECT_EQ(base->getAttribute(wxS("colour"), wxS("")) + at(wxS("/host"))->getAttribute(wxS("p"), wxS("")), wxS("red1"));
+  // The nodes of the last boot are tied to the documents that are there now.
+  for (const char* path : {"/settings/audio", "/library/favourites"}) {
+    ASSERT_NE(at(wx(path)), nullptr);
+    at(wx(path))->setAttribute(wxS("v"), wxS("9"));
+    ASSERT_TRUE(at(wx(path))->Save());
   }
-  EXPECT_NE(dir.read("main.xml").find("volume=\"9\""), std::string::npos);
-  EXPECT_NE(dir.read("library.xml").find("tracks=\"9\""), std::string::npos);
+  EXPECT_NE(dir.read("main.xml").find("volume=\"5\" v=\"9\""), std::string::npos);
+  EXPECT_NE(dir.read("library.xml").find("tracks=\"1\" v=\"9\""), std::string::npos);
   EXPECT_EQ(dir.read("part.xml"), part);
-}
-
-TEST_F(BootTest, RelativeNamesAreTakenFromTheConfigurationsFolder) {
-  KivoTest::TempDir elsewhere;
-  const std::string previous = wxGetCwd().utf8_str().data();
-  ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
-  dir.write("beside.xml", "<node name=\"beside\" found=\"yes\"/>\n");
-  const bool booted = base->Boot(file("main.xml",
-      "<node name=\"kivo\"><node name=\"beside\" include=\"beside.xml\"/><include filename=\"made.xml\" "
-      "create_file=\"true\" create_node=\"node\" create_node_name=\"made\"/></node>\n"));
-  const std::string during = wxGetCwd().utf8_str().data();
-  const bool madeElsewhere = wxFileExists(wx(elsewhere.file("made.xml")));
-  ASSERT_EQ(chdir(previous.c_str()), 0);
-  ASSERT_TRUE(booted);
-  EXPECT_EQ(during, elsewhere.path()) << "the working directory comes back";
-  EXPECT_FALSE(madeElsewhere);
-  EXPECT_EQ(dir.read("made.xml"), "<node name=\"made\"/>\n");
-  ASSERT_TRUE(at(wxS("/beside")) && at(wxS("/made")));
-  EXPECT_EQ(at(wxS("/beside"))->getAttribute(wxS("found"), wxS("")), wxS("yes"));
-  EXPECT_EQ(at(wxS("/made"))->getFilename(), wx(dir.file("made.xml")));
 }
 
 }  // namespace
