@@ -1,5 +1,6 @@
 // Memory blocks, their texts and method lookup through the interface functions.
 #include <cstring>
+#include <utility>
 
 #include "plugin/PluginSupport.h"
 
@@ -13,10 +14,7 @@ class BlockTest : public ::testing::Test {
   void SetUp() override { kivo = start(nullptr); }
   void TearDown() override { stop(); }
   _Plugin* self() { return kivo->asPlugin(); }
-  std::string text(KivoBlock* block) {
-    const char* t = api().KivoCStr(self(), block);
-    return t != nullptr ? t : "(null)";
-  }
+  std::string text(KivoBlock* b) { const char* t = api().KivoCStr(self(), b); return t != nullptr ? t : "(null)"; }
   // Blocks made here are freed by freeAll().
   KivoBlock* keep(KivoBlock* block) { return owned.emplace_back(block); }
   KivoBlock* call(const char* method, KivoBlock* argument = nullptr) {
@@ -24,8 +22,7 @@ class BlockTest : public ::testing::Test {
   }
   KivoBlock* reply(const std::string& text) { return keep(api().KivoReturn(self(), text.c_str())); }
   void freeAll() {
-    for (KivoBlock* block : owned) api().KivoFree(self(), block);
-    owned.clear();
+    for (KivoBlock* block : std::exchange(owned, {})) api().KivoFree(self(), block);
   }
   static KivoBlock* raw(char* text) { return reinterpret_cast<KivoBlock*>(text); }
 
@@ -44,19 +41,17 @@ TEST_F(BlockTest, BlocksAreAccountedUntilFreedAndRawTextsPassThrough) {
   EXPECT_EQ(block->type * 100 + block->size * 10 + block->flag, KivoBlock::TextReply * 100 + 41u);
   EXPECT_EQ(std::memcmp(block->data, "abc", 4), 0);
   EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"0\" total=\"4\" units=\"1\""));
-  // The unit names its allocator: the library's own record.
   EXPECT_NE(KivoBase::GetInstance()->State(Indent(), wxString()).Find(
-                wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")), wxNOT_FOUND);
+                wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")), wxNOT_FOUND) << "the unit's allocator";
   api().KivoFree(self(), block);
   EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
   api().KivoFree(self(), block);  // unknown now: ignored
-  KivoBlock* empty = api().KivoAlloc(self(), 0);
+  KivoBlock* empty = api().KivoAlloc(self(), 0);  // accounted as nothing
   EXPECT_TRUE(empty->data == nullptr && api().KivoCStr(self(), empty) == nullptr);
   EXPECT_EQ(empty->flag + empty->type, KivoBlock::BinaryBlock);
   api().KivoFree(self(), empty);
   char xml[] = "<note/>", query[] = "?x=1";
-  EXPECT_EQ(api().KivoCStr(self(), raw(xml)), xml);
-  EXPECT_EQ(api().KivoCStr(self(), raw(query)), query);
+  EXPECT_EQ(text(raw(xml)) + text(raw(query)), "<note/>?x=1");
   api().KivoFree(self(), raw(xml));  // a raw text is ignored
   EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
 }
@@ -73,8 +68,7 @@ TEST_F(BlockTest, FindCountsTheTerminatingEntryAndExceptionsNameThePlugin) {
   EXPECT_EQ(api().KivoExecute(self(), &counted, "Missing", nullptr), nullptr);
 
   KivoBlock* exception = keep(api().KivoException(self(), "went wrong \xC3\xA4"));
-  EXPECT_EQ(exception->type, KivoBlock::ExceptionReply);
-  const std::string xml = text(exception);
+  const std::string xml = exception->type == KivoBlock::ExceptionReply ? text(exception) : "";
   EXPECT_EQ(xml.rfind("<exception>\n<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\">\n <type>0x10000000</type>\n", 0), 0u) << xml;
   EXPECT_NE(xml.find("\t<message>went wrong \xC3\xA4</message>\n</exception>\n"), std::string::npos);
   freeAll();
@@ -84,21 +78,19 @@ TEST_F(BlockTest, OwnMethodsBootGetBaseStateInfoRunAndMessageBox) {
   TempDir dir;
   const std::string missing = dir.file("missing.xml");
   KivoBlock* failed = call("Boot", reply(missing));
-  ASSERT_NE(failed, nullptr);
-  EXPECT_EQ(failed->type, KivoBlock::ExceptionReply);
+  ASSERT_TRUE(failed != nullptr && failed->type == KivoBlock::ExceptionReply);
   EXPECT_NE(text(failed).find("<message>Kivo boot error: 'Loading file '" + missing + "' failed'</message>"),
             std::string::npos) << text(failed);
   EXPECT_EQ(text(call("Boot", reply(dir.write("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")))), "<ok/>");
   KivoBlock* base = call("GetBase");
-  EXPECT_EQ(base->type, KivoBlock::PointerReply);
-  EXPECT_TRUE(base->data == KivoBase::GetInstance() && api().KivoApiGetBase() == KivoBase::GetInstance());
+  EXPECT_TRUE(base->type == KivoBlock::PointerReply && base->data == KivoBase::GetInstance());
+  EXPECT_EQ(api().KivoApiGetBase(), KivoBase::GetInstance());
   EXPECT_EQ(call("Info")->type, KivoBlock::XmlReply);
   EXPECT_EQ(call("State")->type, KivoBlock::XmlReply);
   EXPECT_NE(text(owned.back()).find("<base>\r\n <memory "), std::string::npos);
   char path[] = "?no such node";  // a raw text in place of a block
   KivoBlock* ran = keep(api().KivoRun(self(), raw(path)));
-  EXPECT_EQ(ran->type, KivoBlock::TextReply);
-  EXPECT_EQ(text(ran), "");
+  EXPECT_TRUE(ran->type == KivoBlock::TextReply && text(ran).empty());
 
   KivoBlock* message = reply("<Message>hello box</Message>");
   message->type = KivoBlock::XmlReply;
@@ -121,7 +113,6 @@ TEST_F(BlockTest, DetailsListTheLibrarysMethods) {
   freeAll();
   const wxString full = iPlugin::Details(self(), Indent(), false, true);
   EXPECT_NE(full.Find(wxS(" <methods count=\"7\">\n  <method name=\"Boot\" address=\"")), wxNOT_FOUND) << full;
-  EXPECT_NE(full.Find(wxS("<method name=\"MessageBox\"")), wxNOT_FOUND);
   _Plugin noInfo{nullptr, nullptr};
   EXPECT_EQ(iPlugin::Brief(nullptr, Indent()) + iPlugin::Details(&noInfo, Indent(), false, true),
             wxS("<plugin was=\"null\"/>\n<plugin was=\"null\"/>\n"));

@@ -159,12 +159,11 @@ TEST_F(Addons, GetNodesAndMessagesForGoodAndBrokenLibraries) {
   KivoLibrary* good = libraryAt(wxS("/kivo/lib/libgood.so"));
   ASSERT_NE(good, nullptr);
   EXPECT_EQ(good->getFilename(), folder + wxS("/libgood.so"));
-  EXPECT_EQ(good->Execute(wxS("Echo"), wxS("from the folder")), wxS("from the folder"));
+  EXPECT_EQ(run(good, "Echo", "from the folder"), wxS("from the folder"));
   EXPECT_TRUE(logged("Addon started '%s' @ '%s'", "libgood.so", 0));
   EXPECT_TRUE(logged("Addon registered '%s' @ '%s'", "libgood.so", 0));
   // Loaded without a record: started, then refused registration.
-  EXPECT_TRUE(libraryAt(wxS("/kivo/lib/libnostart.so"))->isStarted());
-  EXPECT_TRUE(logged("Addon started '%s' @ '%s'", "libnostart.so", 0));
+  EXPECT_TRUE(libraryAt(wxS("/kivo/lib/libnostart.so"))->isStarted() && logged("Addon started '%s' @ '%s'", "libnostart.so", 0));
   EXPECT_TRUE(logged("Addon could not be registered '%s' @ '%s'", "libnostart.so", 5));
   EXPECT_TRUE(logged("Addon could not be started '%s' @ '%s'", "libgarbage.so", 5));
 
@@ -174,15 +173,13 @@ TEST_F(Addons, GetNodesAndMessagesForGoodAndBrokenLibraries) {
   EXPECT_TRUE(logged("Addon appears to be started already '%s' @ '%s'", "libgood.so", 4));
   EXPECT_TRUE(logged("Addon appears to be registered already '%s' @ '%s'", "libgood.so", 4));
   // Restarting a node made by the scan works from any working directory.
-  EXPECT_EQ(good->Execute(wxS("stop"), wxString()), wxS("<ok/>"));
-  EXPECT_EQ(good->Execute(wxS("start"), wxString()), wxS("<ok/>"));
-  EXPECT_EQ(good->Execute(wxS("Upper"), wxS("back")), wxS("BACK"));
+  EXPECT_EQ(run(good, "stop"), wxS("<ok/>"));
+  EXPECT_EQ(run(good, "start"), wxS("<ok/>"));
+  EXPECT_EQ(run(good, "Upper", "back"), wxS("BACK"));
   // An unset or missing folder is reported and makes nothing.
   log.clear();
-  for (const char* other : {"", "/no/such/addons"}) {
-    Application::getApp().setAddonsFolder(wx(other));
-    EXPECT_TRUE(node(wxS("/addons"))->Init());
-  }
+  for (const char* other : {"", "/no/such/addons"})
+    EXPECT_TRUE((Application::getApp().setAddonsFolder(wx(other)), node(wxS("/addons"))->Init()));
   EXPECT_TRUE(log.contains(wxS("No addons folder defined"), 5));
   EXPECT_TRUE(log.contains(wxS("Could not open addons folder '/no/such/addons'"), 5));
   EXPECT_EQ(log.count(), 2u);
@@ -196,7 +193,7 @@ TEST_F(Concurrency, StopWhileOtherThreadsCallTheInterface) {
   ASSERT_NE(libraryAt(wxS("/lib"))->getPlugin(), nullptr);
   MethodList* methods = libraryAt(wxS("/lib"))->getPlugin()->methods;
   std::atomic<bool> stopped{false};
-  std::atomic<int> answering{0}, answeredAfterStop{0};  // callers that got a first answer; late answers
+  std::atomic<int> answering{0}, answeredAfterStop{0};  // callers that got a first answer; answers after the stop
   // Each caller runs a mix of interface functions until the library has been stopped for a while.
   const auto caller = [&] {
     _Plugin* self = getKivo()->asPlugin();
@@ -221,8 +218,7 @@ TEST_F(Concurrency, StopWhileOtherThreadsCallTheInterface) {
   stopped = true;
   for (auto& thread : callers) thread.join();
   EXPECT_EQ(answeredAfterStop.load(), 0);
-  EXPECT_EQ(KivoBase::GetInstance(), nullptr);
-  EXPECT_EQ(KivoBase::s_Locked, 0);
+  EXPECT_TRUE(KivoBase::GetInstance() == nullptr && KivoBase::s_Locked == 0);
   KivoLocker afterwards(__LINE__, __FILE__, __func__, wxString());
   EXPECT_EQ(afterwards.Write(), nullptr);
 }
