@@ -17,13 +17,9 @@ class BlockTest : public ::testing::Test {
   std::string text(KivoBlock* b) { const char* t = api().KivoCStr(self(), b); return t != nullptr ? t : "(null)"; }
   // Blocks made here are freed by freeAll().
   KivoBlock* keep(KivoBlock* block) { return owned.emplace_back(block); }
-  KivoBlock* call(const char* method, KivoBlock* argument = nullptr) {
-    return keep(api().KivoExecute(self(), kivo->plugin.methods, method, argument));
-  }
+  KivoBlock* call(const char* name, KivoBlock* in = nullptr) { return keep(api().KivoExecute(self(), kivo->plugin.methods, name, in)); }
   KivoBlock* reply(const std::string& text) { return keep(api().KivoReturn(self(), text.c_str())); }
-  void freeAll() {
-    for (KivoBlock* block : std::exchange(owned, {})) api().KivoFree(self(), block);
-  }
+  void freeAll() { for (KivoBlock* block : std::exchange(owned, {})) api().KivoFree(self(), block); }
   static KivoBlock* raw(char* text) { return reinterpret_cast<KivoBlock*>(text); }
 
   LogCapture log;
@@ -56,7 +52,7 @@ TEST_F(BlockTest, BlocksAreAccountedUntilFreedAndRawTextsPassThrough) {
   EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
 }
 
-TEST_F(BlockTest, FindCountsTheTerminatingEntryAndExceptionsNameThePlugin) {
+TEST_F(BlockTest, MethodListsExceptionsAndDetailsOfPluginRecords) {
   MethodEntry entries[] = {{"Boot", &first}, {"GetBase", &second}, {nullptr, nullptr}};
   MethodEntry twice[] = {{"M", &first}, {"M", &second}, {nullptr, nullptr}};
   MethodList counted{0, entries}, two{2, entries}, duplicates{0, twice}, none{0, nullptr};
@@ -71,7 +67,21 @@ TEST_F(BlockTest, FindCountsTheTerminatingEntryAndExceptionsNameThePlugin) {
   const std::string xml = exception->type == KivoBlock::ExceptionReply ? text(exception) : "";
   EXPECT_EQ(xml.rfind("<exception>\n<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\">\n <type>0x10000000</type>\n", 0), 0u) << xml;
   EXPECT_NE(xml.find("\t<message>went wrong \xC3\xA4</message>\n</exception>\n"), std::string::npos);
+  const std::string details = text(keep(api().KivoDetails(self())));
+  for (const char* part : {" <date>2009-06-02</date>\n", " <description>The Kivo Library\nRelease Version "
+                           "1.0.1.2 build 15\nRelease 9.06 Alpha</description>"})
+    EXPECT_NE(details.find(part), std::string::npos) << details;
   freeAll();
+  const wxString full = iPlugin::Details(self(), Indent(), false, true);
+  EXPECT_NE(full.Find(wxS(" <methods count=\"7\">\n  <method name=\"Boot\" address=\"")), wxNOT_FOUND) << full;
+  _Plugin noInfo{nullptr, nullptr};
+  EXPECT_EQ(iPlugin::Brief(nullptr, Indent()) + iPlugin::Details(&noInfo, Indent(), false, true),
+            wxS("<plugin was=\"null\"/>\n<plugin was=\"null\"/>\n"));
+  _PluginInfo bare{nullptr, nullptr, nullptr, 5};
+  MethodList three{3, entries};  // a count includes the terminating entry
+  _Plugin partial{&bare, &three};
+  EXPECT_EQ(iPlugin::Brief(&partial, Indent()), wxS("<plugin name=\"NULL\" version=\"NULL\" api=\"NULL\" />\n"));
+  EXPECT_NE(iPlugin::Details(&partial, Indent(), false, true).Find(wxS("<methods count=\"2\">")), wxNOT_FOUND);
 }
 
 TEST_F(BlockTest, OwnMethodsBootGetBaseStateInfoRunAndMessageBox) {
@@ -103,25 +113,6 @@ TEST_F(BlockTest, OwnMethodsBootGetBaseStateInfoRunAndMessageBox) {
             "XML parse error: No message element found in '<doc><other/></doc>'!\n");
   freeAll();
   EXPECT_TRUE(memoryLine().Contains(wxS("units=\"0\""))) << memoryLine();
-}
-
-TEST_F(BlockTest, DetailsListTheLibrarysMethods) {
-  const std::string xml = text(keep(api().KivoDetails(self())));
-  for (const char* part : {" <date>2009-06-02</date>\n", " <description>The Kivo Library\nRelease Version "
-                           "1.0.1.2 build 15\nRelease 9.06 Alpha</description>"})
-    EXPECT_NE(xml.find(part), std::string::npos) << xml;
-  freeAll();
-  const wxString full = iPlugin::Details(self(), Indent(), false, true);
-  EXPECT_NE(full.Find(wxS(" <methods count=\"7\">\n  <method name=\"Boot\" address=\"")), wxNOT_FOUND) << full;
-  _Plugin noInfo{nullptr, nullptr};
-  EXPECT_EQ(iPlugin::Brief(nullptr, Indent()) + iPlugin::Details(&noInfo, Indent(), false, true),
-            wxS("<plugin was=\"null\"/>\n<plugin was=\"null\"/>\n"));
-  _PluginInfo bare{nullptr, nullptr, nullptr, 5};
-  MethodEntry entries[] = {{"A", &first}, {"B", &second}, {nullptr, nullptr}};
-  MethodList counted{3, entries};  // a count includes the terminating entry
-  _Plugin partial{&bare, &counted};
-  EXPECT_EQ(iPlugin::Brief(&partial, Indent()), wxS("<plugin name=\"NULL\" version=\"NULL\" api=\"NULL\" />\n"));
-  EXPECT_NE(iPlugin::Details(&partial, Indent(), false, true).Find(wxS("<methods count=\"2\">")), wxNOT_FOUND);
 }
 
 TEST(EntryPoints, WithoutABaseNothingAnswersAndStartTwiceKeepsOneBase) {
