@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 
 #include <wx/filefn.h>
@@ -42,9 +43,8 @@ class BootTest : public KivoTest::BaseTest {
   }
   wxString file(const std::string& name, const std::string& content) { return wx(dir.write(name, content)); }
   bool logged(const wxString& part) const {
-    for (const wxString& text : log.texts())
-      if (text.Contains(part)) return true;
-    return false;
+    const auto texts = log.texts();
+    return std::any_of(texts.begin(), texts.end(), [&](const wxString& text) { return text.Contains(part); });
   }
   iNode* at(const wxString& path) { return base->Search(path); }
 

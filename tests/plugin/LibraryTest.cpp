@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include <wx/filefn.h>
 
@@ -43,13 +44,12 @@ TEST_F(LibraryTest, MethodsByNameThroughTheNodeAndKivoExecuteAndTheReports) {
   KivoBlock* argument = api().KivoReturn(self, "through the table");
   KivoBlock* reply = api().KivoExecute(self, lib->getPlugin()->methods, "Echo", argument);
   EXPECT_STREQ(api().KivoCStr(self, reply), "through the table");
-  api().KivoFree(nullptr, reply);
-  api().KivoFree(nullptr, argument);
+  for (KivoBlock* block : {reply, argument}) api().KivoFree(nullptr, block);
   EXPECT_TRUE(memoryLine().Contains(wxS("total=\"0\" units=\"0\""))) << memoryLine();
   // The plug-in's factory made the greeting node; it registered once only.
   EXPECT_EQ(run(node(wxS("/world")), ""), wxS("hello world"));
-  EXPECT_TRUE(log.contains(wxS("Registering plugin: Example"), 0));
   const size_t logged = log.count();
+  EXPECT_TRUE(log.contains(wxS("Registering plugin: Example"), 0));
   EXPECT_TRUE(lib->Register() && lib->isRegistered() && log.count() == logged);
   EXPECT_TRUE(log.contains(wxS("KivoPlug 'Example' v2.1.0.7 'Release' constructed"), 3));
   const wxString brief = wxS("<plugin name=\"Example\" version=\"2.1.0.7\" api=\"1005\" />\n");
@@ -70,8 +70,7 @@ TEST_F(LibraryTest, StartByCommandWhenAutostartIsOffAndNeverStopUnderLiveNodes) 
                        library("gone", "/nowhere/libgone.so", "autostart='false'") + "<node name='box'/>"));
   KivoBase* base = KivoBase::GetInstance();
   KivoLibrary* lib = libraryAt(wxS("/lib"));
-  ASSERT_NE(lib, nullptr);
-  EXPECT_FALSE(lib->isStarted() || lib->getAutoStart());
+  ASSERT_TRUE(lib != nullptr && !lib->isStarted() && !lib->getAutoStart());
   EXPECT_EQ(run(lib, "start") + run(lib, "start"), wxS("<ok/><ok/>"));
   EXPECT_TRUE(log.contains(wxS("Ignored restart of 'library' 'lib' @ /kivo/lib"), 0));
   const auto greeting = [&](iNode* parent, const char* name) {
@@ -81,17 +80,15 @@ TEST_F(LibraryTest, StartByCommandWhenAutostartIsOffAndNeverStopUnderLiveNodes) 
   };
   ASSERT_TRUE(greeting(node(wxS("/box")), "hi") && greeting(base, "top"));
   EXPECT_EQ(run(node(wxS("/box/hi")), "any"), wxS("hello hi"));
-  EXPECT_EQ(run(lib, "stop"), wxS("<failure/>"));
+  EXPECT_TRUE(run(lib, "stop") == wxS("<failure/>") && lib->isStarted());
   EXPECT_TRUE(log.contains(wxS("Library '" KIVO_EXAMPLE_PLUGIN "' not stopped: 2 nodes made by it are "
                                "in the tree: '/kivo/box/hi', '/kivo/top'"), 5));
-  EXPECT_TRUE(lib->isStarted());
   node(wxS("/box"))->RemoveChild(wxS("hi"));
   base->RemoveChild(wxS("top"));
   EXPECT_EQ(run(lib, "stop"), wxS("<ok/>"));
   EXPECT_FALSE(lib->isStarted() || lib->CanExecute(wxS("Echo")) || base->GetFactories().CanCreate(wxS("greeting")));
-  EXPECT_EQ(lib->getPlugin(), nullptr);
+  EXPECT_TRUE(lib->getPlugin() == nullptr && node(wxS("/kivo/current/factories/Greetings")) == nullptr);
   EXPECT_EQ(run(lib, "Echo", "x"), wxS(""));
-  EXPECT_EQ(node(wxS("/kivo/current/factories/Greetings")), nullptr);
   const wxString stopped = lib->State(Indent(), wxString());
   EXPECT_TRUE(has(stopped, wxS("<plugin unavailable=\"true\" />")) && !has(stopped, wxS("<library loaded")));
   EXPECT_EQ(run(lib, "start"), wxS("<ok/>"));
@@ -102,8 +99,7 @@ TEST_F(LibraryTest, StartByCommandWhenAutostartIsOffAndNeverStopUnderLiveNodes) 
   EXPECT_TRUE(node(wxS("/again")) == nullptr && node(wxS("/box")) != nullptr);
   base->ReportShutdown();
   KivoLibrary* gone = libraryAt(wxS("/gone"));
-  EXPECT_EQ(run(gone, "start"), wxS("<failure/>"));
-  EXPECT_FALSE(gone->isStarted());
+  EXPECT_TRUE(run(gone, "start") == wxS("<failure/>") && !gone->isStarted());
   EXPECT_EQ(run(gone, "stop"), wxS("<ok/>"));
 }
 
@@ -127,8 +123,7 @@ TEST_F(LibraryTest, BrokenLibrariesAreReportedAndLeaveTheTreeIntact) {
   }
   KivoLibrary* nostart = libraryAt(wxS("/nostart"));
   EXPECT_TRUE(log.contains(wxS("Library '" KIVO_NOSTART_PLUGIN "' has no start function"), 5));
-  EXPECT_FALSE(nostart->Register());
-  EXPECT_TRUE(nostart->CanExecute(wxS("brokenMarker")));
+  EXPECT_TRUE(!nostart->Register() && nostart->CanExecute(wxS("brokenMarker")));
   EXPECT_TRUE(has(nostart->State(Indent(), wxString()), wxS("<plugin unavailable=\"true\" />\n<library loaded=\"true\" />")));
   EXPECT_EQ(run(libraryAt(wxS("/empty")), "start"), wxS("<failure/>"));
   EXPECT_TRUE(log.contains(wxS("Filename empty of 'library' 'empty' @ /kivo/empty"), 5));
@@ -160,8 +155,7 @@ TEST_F(Addons, GetNodesAndMessagesForGoodAndBrokenLibraries) {
   ASSERT_NE(good, nullptr);
   EXPECT_EQ(good->getFilename(), folder + wxS("/libgood.so"));
   EXPECT_EQ(run(good, "Echo", "from the folder"), wxS("from the folder"));
-  EXPECT_TRUE(logged("Addon started '%s' @ '%s'", "libgood.so", 0));
-  EXPECT_TRUE(logged("Addon registered '%s' @ '%s'", "libgood.so", 0));
+  EXPECT_TRUE(logged("Addon started '%s' @ '%s'", "libgood.so", 0) && logged("Addon registered '%s' @ '%s'", "libgood.so", 0));
   // Loaded without a record: started, then refused registration.
   EXPECT_TRUE(libraryAt(wxS("/kivo/lib/libnostart.so"))->isStarted() && logged("Addon started '%s' @ '%s'", "libnostart.so", 0));
   EXPECT_TRUE(logged("Addon could not be registered '%s' @ '%s'", "libnostart.so", 5));
@@ -170,8 +164,8 @@ TEST_F(Addons, GetNodesAndMessagesForGoodAndBrokenLibraries) {
   // A second scan finds everything in place and only warns.
   log.clear();
   EXPECT_TRUE(node(wxS("/addons"))->Init());
-  EXPECT_TRUE(logged("Addon appears to be started already '%s' @ '%s'", "libgood.so", 4));
-  EXPECT_TRUE(logged("Addon appears to be registered already '%s' @ '%s'", "libgood.so", 4));
+  EXPECT_TRUE(logged("Addon appears to be started already '%s' @ '%s'", "libgood.so", 4) &&
+              logged("Addon appears to be registered already '%s' @ '%s'", "libgood.so", 4));
   // Restarting a node made by the scan works from any working directory.
   EXPECT_EQ(run(good, "stop"), wxS("<ok/>"));
   EXPECT_EQ(run(good, "start"), wxS("<ok/>"));
@@ -205,7 +199,7 @@ TEST_F(Concurrency, StopWhileOtherThreadsCallTheInterface) {
       KivoBlock* reply = api().KivoExecute(self, methods, "Echo", argument);
       KivoBlock* binary = api().KivoAlloc(self, 64);
       const bool answered = argument || reply || binary || api().KivoApiGetBase();
-      if (answered && !answeredOnce) answeredOnce = true, ++answering;
+      if (answered && !std::exchange(answeredOnce, true)) ++answering;
       answeredAfterStop += answered && wasStopped;
       for (KivoBlock* block : {binary, reply, argument}) api().KivoFree(self, block);
     }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "plugin/PluginSupport.h"
@@ -30,9 +31,8 @@ class PluginTrustTest : public PluginTest {
     return dir.file(name);
   }
   size_t refusals() const {
-    size_t count = 0;
-    for (const wxString& text : log.texts()) count += text.StartsWith(wxS("Refused to load library"));
-    return count;
+    const auto texts = log.texts();
+    return std::count_if(texts.begin(), texts.end(), [](const wxString& t) { return t.StartsWith(wxS("Refused to load library")); });
   }
   std::string useAddons(mode_t mode) {
     make("addons", mode);
@@ -46,10 +46,7 @@ TEST_F(PluginTrustTest, RefusesFilesAndFoldersOthersCouldWriteAndLoadsTheRest) {
   const std::string good = make("good", 0755), open = make("open", 0777), team = make("team", 0775);
   make("sticky", 01777);
   const std::string addons = useAddons(0777);
-  struct Case {
-    std::string file;     // as configured
-    std::string refusal;  // "" when it loads, "-" when there is nothing to load
-  };
+  struct Case { std::string file, refusal; };  // refusal "" when it loads, "-" when there is nothing to load
   std::vector<Case> cases = {
       {make("good/libplain.so", 0755, kPlain), ""},
       {make("sticky/libsticky.so", 0755, kPlain), ""},
