@@ -1,9 +1,15 @@
+// Booting a base from configuration files: the fixed paths, hostile and broken files,
+// shutdown order, and boots that replace an earlier one.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <set>
 
+#include <wx/filefn.h>
 #include <wx/regex.h>
 
 #include "kivo/convert/Indent.h"
-#include "kivo/factory/KivoNodeFactory.h"
 #include "support/NodeFixture.h"
 #include "support/TempDir.h"
 
@@ -11,84 +17,90 @@ using namespace KivoUnit;
 
 namespace {
 
-// Items record their destruction order by name.
-class ItemFactory : public KivoTest::TestFactory {
- public:
-  ItemFactory() : TestFactory(wxS("Items"), {wxS("item")}) {}
-};
+wxString wx(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
 
-class BootTest : public ::testing::Test {
+std::string nested(int levels) {
+  std::string open, close;
+  for (int i = 0; i < levels; ++i) open += "<node name='n'>", close += "</node>";
+  return open + close;
+}
+
+// Every path of the tree below `node`, one a line.
+std::string outline(const iNode& node) {
+  std::string text;
+  for (const iNode* child : node.getChildren())
+    if (child != nullptr) text += child->GetFullPath().utf8_str().data() + ("\n" + outline(*child));
+  return text;
+}
+
+class BootTest : public KivoTest::BaseTest {
  protected:
-  void SetUp() override {
-    base = new KivoBase();
-    KivoBase::s_Instance = base;
-    KivoTest::TestNode::destroyed().clear();
-  }
   void TearDown() override {
     base->Shutdown();
-    EXPECT_FALSE(base->hasChildren());
-    if (items != nullptr) {
-      items->destroy();
-      delete items;
-    }
-    KivoBase::s_Instance = nullptr;
-    delete base;
+    if (items != nullptr) items->destroy();  // after the nodes it made, before the base
+    delete items;
+    BaseTest::TearDown();
   }
-  wxString file(const std::string& name, const std::string& content) {
-    return wxString::FromUTF8(dir.write(name, content).c_str());
+  wxString file(const std::string& name, const std::string& content) { return wx(dir.write(name, content)); }
+  bool logged(const wxString& part) const {
+    const auto texts = log.texts();
+    return std::any_of(texts.begin(), texts.end(), [&](const wxString& text) { return text.Contains(part); });
   }
+  iNode* at(const wxString& path) { return base->Search(path); }
 
   KivoTest::LogCapture log;
   KivoTest::TempDir dir;
-  KivoBase* base = nullptr;
-  ItemFactory* items = nullptr;
+  KivoTest::TestFactory* items = nullptr;
 };
 
-bool isStamp(const wxString& text) {
-  static const wxRegEx pattern(wxS("^[0-9]{4}\\.[0-9]{2}\\.[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$"));
-  return pattern.Matches(text);
-}
-
-}  // namespace
-
-TEST_F(BootTest, EmptyConfigurationGetsTheFixedPaths) {
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'/>")));
-  iNode* start = base->Search(wxS("/kivo/current/boot/start"));
-  iNode* stop = base->Search(wxS("/kivo/current/boot/stop"));
-  ASSERT_NE(start, nullptr);
-  ASSERT_NE(stop, nullptr);
-  EXPECT_TRUE(isStamp(start->getBrief())) << start->getBrief();
-  EXPECT_LE(start->getBrief(), stop->getBrief());
-  iNode* factories = base->Search(wxS("/current/factories"));
-  ASSERT_NE(factories, nullptr);
-  ASSERT_NE(factories->GetChild(wxS("Kivo")), nullptr);
-  EXPECT_EQ(base->GetChild(wxS("current")), base->Search(wxS("/kivo/current")));
-
-  // The state report carries the base block with the registry.
+TEST_F(BootTest, ConfigurationGetsTheFixedPathsTheRegistryAndExecuteByPath) {
+  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
+  ASSERT_TRUE(at(wxS("/kivo/current/boot/start")) && at(wxS("/kivo/current/boot/stop")) &&
+              at(wxS("/current/factories/Kivo")));
+  const wxString start = at(wxS("/kivo/current/boot/start"))->getBrief();
+  EXPECT_TRUE(wxRegEx(wxS("^[0-9]{4}\\.[0-9]{2}\\.[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$")).Matches(start)) << start;
+  EXPECT_LE(start, at(wxS("/kivo/current/boot/stop"))->getBrief());
   const wxString state = base->State(Indent(), wxString());
   EXPECT_NE(state.Find(wxS("<base>\n <memory allocated=\"0\" freed=\"0\" total=\"0\" units=\"0\">\n </memory>\n <factories count=\"9\">")), wxNOT_FOUND) << state;
   EXPECT_NE(state.Find(wxS("<element name=\"SymLink\" factory=\"Kivo\" />")), wxNOT_FOUND);
 
-  items = new ItemFactory();
-  EXPECT_TRUE(base->RegisterFactory(items));
-  EXPECT_TRUE(base->RegisterFactory(items));
-  EXPECT_TRUE(log.contains(
-      wxS("Factory 'factory:Items@/kivo/current/factories/Items' already has a parent"), 4));
+  items = new KivoTest::TestFactory(wxS("Items"), {wxS("item")});
+  EXPECT_TRUE(base->RegisterFactory(items) && base->RegisterFactory(items));
+  EXPECT_TRUE(log.contains(wxS("Factory 'factory:Items@/kivo/current/factories/Items' already has a parent"), 4));
   EXPECT_FALSE(base->RegisterFactory(nullptr));
-  items->destroy();  // detaches it before the tree goes
-  delete items;
-  items = nullptr;
+  KivoTest::RecordingListener listener;
+  at(wxS("/a"))->RegisterListener(&listener);
+  EXPECT_EQ(base->Execute(wxS("/kivo/a?x=1"), wxS("&y=2")), wxS(""));
+  EXPECT_EQ(listener.events.back(), wxS("execute a a?x=1&y=2"));
+  at(wxS("/a"))->RemoveListener(&listener);
+  EXPECT_TRUE(base->CanExecute(wxS("/anything")));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(base->Execute(wxS("/nothing/here"), wxS("go")), wxS(""));
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("No node found '/nothing/here'\n"), std::string::npos);
+
+  // The clock runs and the libraries list names each loaded library once.
+  const unsigned int before = KivoBase::getMicroseconds();
+  EXPECT_TRUE(base->Update(false) && base->Update(false));
+  EXPECT_GT(KivoBase::getMicroseconds(), before);
+  std::set<wxString> paths;
+  for (const iNode* library : at(wxS("/kivo/current/libraries"))->getChildren()) {
+    EXPECT_TRUE(paths.insert(library->getBrief()).second) << "listed twice: " << library->getBrief();
+    EXPECT_TRUE(library->getBrief().StartsWith(wxS("/")) && library->getDescription().StartsWith(wxS("Address=0x")));
+  }
+  EXPECT_TRUE(std::any_of(paths.begin(), paths.end(), [](const wxString& p) { return p.Contains(wxS("libkivo")); }));
 }
 
-TEST_F(BootTest, RootWithAnotherNameGetsAKivoChildAndLinksLeadToTheirTarget) {
-  ASSERT_TRUE(base->Boot(file("app.xml", "<app name='app'><node name='settings'><node name='audio'/>"
-                                         "</node><SymLink name='sound' symlink_target_path="
-                                         "'/settings/audio'/></app>")));
+TEST_F(BootTest, OtherRootNamesLinksAndSameNamedSiblingsShutDownAsThemselves) {
+  const wxString path = file("app.xml", "<app name='app'><node name='settings'><node name='audio'/></node>"
+                                        "<SymLink name='sound' symlink_target_path='/settings/audio'/>\n"
+                                        "<node name='a b'/>\n<node name='a b'><node/></node></app>");
+  ASSERT_TRUE(base->Boot(path));
   EXPECT_EQ(base->getName(), wxS("app"));
-  ASSERT_NE(base->GetChild(wxS("kivo")), nullptr);
-  EXPECT_NE(base->Search(wxS("/app/kivo/current/boot/start")), nullptr);
-  EXPECT_NE(base->Search(wxS("/kivo/current/boot/stop")), nullptr);
-  EXPECT_EQ(base->Search(wxS("/sound")), base->Search(wxS("/settings/audio")));
+  EXPECT_TRUE(at(wxS("/app/kivo/current/boot/start")) && at(wxS("/kivo/current/boot/stop")));
+  EXPECT_EQ(at(wxS("/sound")), at(wxS("/settings/audio")));
+  EXPECT_EQ(base->getChildren().size(), 5u) << "settings, sound, both twins and kivo";
+  EXPECT_TRUE(log.contains(wxString::Format(wxS("Node 'a$20b' in '%s' line 3 has the name of an earlier "
+                                                "sibling; no path reaches it"), path), LevelWarning));
   log.clear();
   EXPECT_TRUE(base->Shutdown());
   EXPECT_EQ(log.count(), 0u) << "every node found and destroyed as itself";
@@ -96,98 +108,104 @@ TEST_F(BootTest, RootWithAnotherNameGetsAKivoChildAndLinksLeadToTheirTarget) {
 
 TEST_F(BootTest, BadFilesFailWithTheirMessageAndTheBaseStaysUsable) {
   EXPECT_FALSE(base->Boot(dir.file("missing.xml")));
-  EXPECT_TRUE(log.contains(
-      wxString::Format(wxS("Loading file '%s' failed"), dir.file("missing.xml")), 5));
-  EXPECT_EQ(base->Search(wxS("/kivo/current/factories")), nullptr) << "no default factory";
-
+  EXPECT_TRUE(log.contains(wxString::Format(wxS("Loading file '%s' failed"), dir.file("missing.xml")), 5));
+  EXPECT_EQ(at(wxS("/kivo/current/factories")), nullptr) << "no default factory";
   const wxString broken = file("broken.xml", "<kivo name='kivo'><node></kivo>");
   EXPECT_FALSE(base->Boot(broken));
-  EXPECT_TRUE(base->GetError().StartsWith(
-      wxString::Format(wxS("Kivo read failure on '%s': 'Error #"), broken)))
+  EXPECT_TRUE(base->GetError().StartsWith(wxString::Format(wxS("Kivo read failure on '%s': 'Error #"), broken)))
       << base->GetError();
-
-  EXPECT_FALSE(base->Boot(file("empty.xml", "")));
-  EXPECT_FALSE(base->Boot(file("text.xml", "just words")));
-
-  std::string many = "<kivo name='kivo'>";
+  EXPECT_FALSE(base->Boot(file("empty.xml", "")) || base->Boot(file("text.xml", "just words")));
+  for (const char* text : {"<?xml version='1.0'?>", "<!-- only -->", "<!DOCTYPE kivo>\n<!-- c -->"}) {
+    EXPECT_FALSE(base->Boot(file("bare.xml", text)));
+    EXPECT_EQ(base->GetError(), wxString::Format(wxS("Kivo read failure on '%s': 'no root element'"), dir.file("bare.xml")));
+  }
+  std::string many = "<kivo name='kivo'>" + nested(990);
   for (int i = 0; i < 2000; ++i) many += "<unknown" + std::to_string(i) + "/>";
-  many += "</kivo>";
-  EXPECT_TRUE(base->Boot(file("many.xml", many))) << "unknown elements are skipped";
-
-  ASSERT_TRUE(base->Boot(file("good.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
-  EXPECT_NE(base->Search(wxS("/a")), nullptr);
-  EXPECT_EQ(base->Search(wxS("/current/boot"))->getChildren().size(), 2u) << "stamps replaced";
+  EXPECT_TRUE(base->Boot(file("many.xml", many + "</kivo>"))) << "unknown elements are skipped";
+  ASSERT_TRUE(base->Boot(file("good.xml", "<kivo name='kivo'><node name='a'/></kivo>")) && at(wxS("/a")));
+  EXPECT_EQ(at(wxS("/current/boot"))->getChildren().size(), 2u) << "stamps replaced";
 }
 
-TEST_F(BootTest, IncludeCyclesEndAndTheRestIsRead) {
+TEST_F(BootTest, IncludesThatCycleNestTooDeepOrAreNoFilesAreSkippedAndTheRestIsRead) {
   dir.write("a.xml", "<node name='a'><include filename='b.xml'/></node>");
   dir.write("b.xml", "<node name='b'><include filename='a.xml'/></node>");
-  base->AddResourceLocation(wxString::FromUTF8(dir.path().c_str()));  // as the boot loader does
-  ASSERT_TRUE(base->Boot(file("boot.xml",
-                              "<kivo name='kivo'><include filename='a.xml'/><node name='after'/></kivo>")));
-  EXPECT_NE(base->Search(wxS("/after")), nullptr);
-  EXPECT_NE(base->Search(wxS("/a/b/a/b")), nullptr);
-  bool limitHit = false;
-  for (const wxString& text : log.texts()) {
-    if (text.Contains(wxS("recursion counter limit 100 hit with file"))) limitHit = true;
-  }
-  EXPECT_TRUE(limitHit);
-}
-
-TEST_F(BootTest, ExecuteByPathPassesNameAndParameters) {
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")));
-  KivoTest::RecordingListener listener;
-  iNode* a = base->Search(wxS("/a"));
-  a->RegisterListener(&listener);
-  EXPECT_EQ(base->Execute(wxS("/kivo/a?x=1"), wxS("&y=2")), wxS(""));
-  EXPECT_EQ(listener.events.back(), wxS("execute a a?x=1&y=2"));
-  EXPECT_TRUE(base->CanExecute(wxS("/anything")));
-
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(base->Execute(wxS("/nothing/here"), wxS("go")), wxS(""));
-  const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_NE(printed.find("No node found '/nothing/here'\n"), std::string::npos) << printed;
-  a->RemoveListener(&listener);
+  dir.write("inner.xml", nested(998));  // hangs at level 3: one level too deep
+  ASSERT_EQ(mkdir(dir.file("folder.xml").c_str(), 0700), 0);
+  base->AddResourceLocation(wx(dir.path()));  // as the boot loader does
+  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><include filename='a.xml'/>"
+                                          "<node name='x'><node name='y'><include filename='inner.xml'/></node></node>"
+                                          "<include filename='folder.xml'/><include filename='/dev/zero'/>"
+                                          "<node name='z' include='folder.xml'/><node name='after'/></kivo>")));
+  EXPECT_TRUE(at(wxS("/after")) && at(wxS("/a/b/a/b")));
+  const wxString folder = wx(dir.file("folder.xml"));
+  for (const wxString& part : {wxString(wxS("recursion counter limit 100 hit with file")),
+                               wxString(wxS("nests elements 1001 levels deep (line 1); the limit is 1000 levels")),
+                               wxS("Include file 'folder.xml' (") + folder + wxS(") is a folder"),
+                               wxString(wxS("Include file '/dev/zero' (/dev/zero) is not a regular file")),
+                               wxS("Include file 'folder.xml' [") + folder + wxS("] is a folder")})
+    EXPECT_TRUE(logged(part)) << part;
+  EXPECT_FALSE(logged(wxS("not found")));
 }
 
 TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
-  items = new ItemFactory();
-  ASSERT_TRUE(base->Boot(file("boot.xml",
-                              "<kivo name='kivo'><item name='first'><item name='inner'/></item>"
-                              "<item name='second'/></kivo>")));
+  items = new KivoTest::TestFactory(wxS("Items"), {wxS("item")});
+  KivoTest::TestNode::destroyed().clear();
+  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><item name='first'><item name='inner'/></item>"
+                                          "<item name='second'/></kivo>")));
   // An older node placed under a newer one goes with it and is reported.
   iNode* older = base->CreateNode(wxS("item"), nullptr, nullptr);
   older->setName(wxS("older"));
   iNode* newer = base->CreateNode(wxS("item"), nullptr, nullptr);
   newer->setName(wxS("newer"));
-  ASSERT_TRUE(base->AppendChild(newer, nullptr, false));
-  ASSERT_TRUE(newer->AppendChild(older, nullptr, false));
-
+  ASSERT_TRUE(base->AppendChild(newer, nullptr, false) && newer->AppendChild(older, nullptr, false));
   log.clear();
   EXPECT_TRUE(base->Shutdown());
   EXPECT_EQ(KivoTest::TestNode::destroyed(),
-            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("second"), wxS("inner"),
-                                   wxS("first")}));
+            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("second"), wxS("inner"), wxS("first")}));
   EXPECT_TRUE(log.contains(wxS("No '/kivo/newer/older'\n"), 4));
-  EXPECT_FALSE(base->hasChildren());
-  EXPECT_EQ(base->Search(wxS("/current/factories")), nullptr);
+  EXPECT_TRUE(!base->hasChildren() && at(wxS("/current/factories")) == nullptr);
 }
 
-TEST_F(BootTest, UpdateListsEachLoadedLibraryOnceAndTheClockRuns) {
-  const unsigned int first = KivoBase::getMicroseconds();
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'/>")));
-  EXPECT_GT(KivoBase::getMicroseconds(), first);
-  EXPECT_TRUE(base->Update(false));
-  EXPECT_TRUE(base->Update(false));
-  iNode* libraries = base->Search(wxS("/kivo/current/libraries"));
-  ASSERT_NE(libraries, nullptr);
-  std::set<wxString> paths;
-  bool kivoListed = false;
-  for (const iNode* library : libraries->getChildren()) {
-    EXPECT_TRUE(paths.insert(library->getBrief()).second) << "listed twice: " << library->getBrief();
-    EXPECT_TRUE(library->getBrief().StartsWith(wxS("/")));
-    EXPECT_TRUE(library->getDescription().StartsWith(wxS("Address=0x")));
-    if (library->getBrief().Contains(wxS("libkivo"))) kivoListed = true;
+TEST_F(BootTest, EachBootReplacesTheTreeAndTakesRelativeNamesFromTheConfigurationsFolder) {
+  // The file also holds what an earlier, careless save wrote: boot stamps.
+  const std::string part = "<node name=\"host\" p=\"1\"/>\n";
+  dir.write("part.xml", part);
+  dir.write("library.xml", "<node name=\"library\"><node name=\"favourites\" tracks=\"1\"/></node>\n");
+  const wxString main = file("main.xml",
+      "<node name=\"kivo\" colour=\"red\">\n  <node name=\"settings\"><node name=\"audio\" volume=\"5\"/></node>\n"
+      "  <node name=\"host\" include=\"part.xml\"><node name=\"own\"/></node>\n  <include filename=\"library.xml\"/>\n"
+      "  <include filename=\"made.xml\" create_file=\"true\" create_node=\"node\" create_node_name=\"made\"/>\n"
+      "  <node name=\"current\"><node name=\"boot\"><node name=\"start\" brief=\"old\"/><node name=\"stop\" brief=\"old\"/>"
+      "</node></node>\n</node>\n");
+  KivoTest::TempDir elsewhere;
+  const std::string previous = wxGetCwd().utf8_str().data();
+  ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+  const bool booted = base->Boot(main);
+  const std::string during = wxGetCwd().utf8_str().data();
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_TRUE(booted);
+  EXPECT_EQ(during, elsewhere.path()) << "the working directory comes back";
+  EXPECT_FALSE(wxFileExists(wx(elsewhere.file("made.xml"))));
+  EXPECT_EQ(dir.read("made.xml"), "<node name=\"made\"/>\n");
+  EXPECT_EQ(at(wxS("/made"))->getFilename(), wx(dir.file("made.xml")));
+  const std::string first = outline(*base);
+  for (int boot = 2; boot <= 3; ++boot) {
+    SCOPED_TRACE(boot);
+    ASSERT_TRUE(base->Boot(main));
+    EXPECT_EQ(outline(*base), first);
+    EXPECT_EQ(at(wxS("/kivo/current/boot"))->getChildren().size(), 2u);
+    EXPECT_NE(at(wxS("/kivo/current/boot/start"))->getBrief(), wxS("old"));
   }
-  EXPECT_TRUE(kivoListed);
+  EXPECT_EQ(base->getAttribute(wxS("colour"), wxS("")) + at(wxS("/host"))->getAttribute(wxS("p"), wxS("")), wxS("red1"));
+  // The nodes of the last boot are tied to the documents that are there now.
+  for (const char* path : {"/settings/audio", "/library/favourites"}) {
+    ASSERT_NE(at(wx(path)), nullptr);
+    at(wx(path))->setAttribute(wxS("v"), wxS("9"));
+    ASSERT_TRUE(at(wx(path))->Save());
+  }
+  EXPECT_NE(dir.read("main.xml").find("volume=\"5\" v=\"9\""), std::string::npos);
+  EXPECT_NE(dir.read("library.xml").find("tracks=\"1\" v=\"9\""), std::string::npos);
+  EXPECT_EQ(dir.read("part.xml"), part);
 }
+
+}  // namespace

@@ -1,11 +1,8 @@
 // Memory blocks, their texts and method lookup through the interface functions.
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <utility>
 
 #include "plugin/PluginSupport.h"
-#include "support/LogCapture.h"
-#include "support/TempDir.h"
 
 using namespace KivoUnit;
 using namespace KivoTest;
@@ -17,187 +14,127 @@ class BlockTest : public ::testing::Test {
   void SetUp() override { kivo = start(nullptr); }
   void TearDown() override { stop(); }
   _Plugin* self() { return kivo->asPlugin(); }
-  std::string text(KivoBlock* block) {
-    const char* t = api().KivoCStr(self(), block);
-    return t != nullptr ? t : "(null)";
-  }
+  std::string text(KivoBlock* b) { const char* t = api().KivoCStr(self(), b); return t != nullptr ? t : "(null)"; }
+  // Blocks made here are freed by freeAll().
+  KivoBlock* keep(KivoBlock* block) { return owned.emplace_back(block); }
+  KivoBlock* call(const char* name, KivoBlock* in = nullptr) { return keep(api().KivoExecute(self(), kivo->plugin.methods, name, in)); }
+  KivoBlock* reply(const std::string& text) { return keep(api().KivoReturn(self(), text.c_str())); }
+  void freeAll() { for (KivoBlock* block : std::exchange(owned, {})) api().KivoFree(self(), block); }
+  static KivoBlock* raw(char* text) { return reinterpret_cast<KivoBlock*>(text); }
 
-  KivoTest::LogCapture log;
+  LogCapture log;
   Kivo* kivo = nullptr;
+  std::vector<KivoBlock*> owned;
 };
 
 KivoBlock* first(_Plugin*, KivoBlock*) { return nullptr; }
 KivoBlock* second(_Plugin*, KivoBlock*) { return nullptr; }
 
 TEST_F(BlockTest, BlocksAreAccountedUntilFreedAndRawTextsPassThrough) {
-  EXPECT_EQ(memoryLine(), memoryOf(0, 0, 0));
+  const auto memory = [](const char* counts) { return wxS("<memory allocated=") + wx(counts) + wxS(">"); };
+  EXPECT_EQ(memoryLine(), memory("\"0\" freed=\"0\" total=\"0\" units=\"0\""));
   KivoBlock* block = api().KivoReturn(self(), "abc");
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(block->type, KivoBlock::TextReply);
-  EXPECT_EQ(block->size, 4u);
-  EXPECT_EQ(block->flag, 1);
+  EXPECT_EQ(block->type * 100 + block->size * 10 + block->flag, KivoBlock::TextReply * 100 + 41u);
   EXPECT_EQ(std::memcmp(block->data, "abc", 4), 0);
-  EXPECT_EQ(memoryLine(), memoryOf(4, 0, 1));
-  // The unit names its allocator: the library's own record.
+  EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"0\" total=\"4\" units=\"1\""));
   EXPECT_NE(KivoBase::GetInstance()->State(Indent(), wxString()).Find(
-                wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")), wxNOT_FOUND);
+                wxS("<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\" />")), wxNOT_FOUND) << "the unit's allocator";
   api().KivoFree(self(), block);
-  EXPECT_EQ(memoryLine(), memoryOf(4, 4, 0));
+  EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
   api().KivoFree(self(), block);  // unknown now: ignored
-  KivoBlock* empty = api().KivoAlloc(self(), 0);
-  EXPECT_EQ(empty->data, nullptr);
+  KivoBlock* empty = api().KivoAlloc(self(), 0);  // accounted as nothing
+  EXPECT_TRUE(empty->data == nullptr && api().KivoCStr(self(), empty) == nullptr);
   EXPECT_EQ(empty->flag + empty->type, KivoBlock::BinaryBlock);
-  EXPECT_EQ(api().KivoCStr(self(), empty), nullptr);
   api().KivoFree(self(), empty);
-  char xml[] = "<note/>";
-  char query[] = "?x=1";
-  EXPECT_EQ(api().KivoCStr(self(), reinterpret_cast<KivoBlock*>(xml)), xml);
-  EXPECT_EQ(api().KivoCStr(self(), reinterpret_cast<KivoBlock*>(query)), query);
-  api().KivoFree(self(), reinterpret_cast<KivoBlock*>(xml));  // a raw text is ignored
-  EXPECT_EQ(memoryLine(), memoryOf(4, 4, 0));
+  char xml[] = "<note/>", query[] = "?x=1";
+  EXPECT_EQ(text(raw(xml)) + text(raw(query)), "<note/>?x=1");
+  api().KivoFree(self(), raw(xml));  // a raw text is ignored
+  EXPECT_EQ(memoryLine(), memory("\"4\" freed=\"4\" total=\"0\" units=\"0\""));
 }
 
-TEST_F(BlockTest, FindCountsTheTerminatingEntry) {
-  KivoBase* base = KivoBase::GetInstance();
+TEST_F(BlockTest, MethodListsExceptionsAndDetailsOfPluginRecords) {
   MethodEntry entries[] = {{"Boot", &first}, {"GetBase", &second}, {nullptr, nullptr}};
-  MethodList counted{0, entries};
-  EXPECT_EQ(base->Find(&counted, wxS("Boot")), &first);
-  EXPECT_EQ(base->Find(&counted, wxS("GetBase")), &second);
-  EXPECT_EQ(base->Find(&counted, wxS("boot")), nullptr);
-  MethodList two{2, entries};
-  EXPECT_EQ(base->Find(&two, wxS("Boot")), &first);
-  EXPECT_EQ(base->Find(&two, wxS("GetBase")), nullptr);
   MethodEntry twice[] = {{"M", &first}, {"M", &second}, {nullptr, nullptr}};
-  MethodList duplicates{0, twice};
-  EXPECT_EQ(base->Find(&duplicates, wxS("M")), &second);
-  MethodList none{0, nullptr};
-  EXPECT_EQ(base->Find(&none, wxS("M")), nullptr);
+  MethodList counted{0, entries}, two{2, entries}, duplicates{0, twice}, none{0, nullptr};
+  const struct { MethodList* list; const char* name; KivoMethod found; } cases[] = {
+      {&counted, "Boot", &first}, {&counted, "GetBase", &second}, {&counted, "boot", nullptr},
+      {&two, "Boot", &first},     {&two, "GetBase", nullptr},     {&duplicates, "M", &second},
+      {&none, "M", nullptr}};
+  for (const auto& c : cases) EXPECT_EQ(KivoBase::GetInstance()->Find(c.list, wx(c.name)), c.found) << c.name;
   EXPECT_EQ(api().KivoExecute(self(), &counted, "Missing", nullptr), nullptr);
-}
 
-TEST_F(BlockTest, ExceptionNamesThePluginAndTheMessage) {
-  KivoBlock* block = api().KivoException(self(), "went wrong \xC3\xA4");
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(block->type, KivoBlock::ExceptionReply);
-  const std::string xml = text(block);
-  EXPECT_EQ(xml.rfind("<exception>\n<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\">\n", 0), 0u) << xml;
-  EXPECT_NE(xml.find(" <type>0x10000000</type>\n"), std::string::npos);
+  KivoBlock* exception = keep(api().KivoException(self(), "went wrong \xC3\xA4"));
+  const std::string xml = exception->type == KivoBlock::ExceptionReply ? text(exception) : "";
+  EXPECT_EQ(xml.rfind("<exception>\n<plugin name=\"Kivo\" version=\"1.0.1.2\" api=\"1005\">\n <type>0x10000000</type>\n", 0), 0u) << xml;
   EXPECT_NE(xml.find("\t<message>went wrong \xC3\xA4</message>\n</exception>\n"), std::string::npos);
-  api().KivoFree(self(), block);
-}
-
-TEST_F(BlockTest, OwnMethodsBootGetBaseStateInfoAndRun) {
-  KivoTest::TempDir dir;
-  const std::string missing = dir.file("missing.xml");
-  KivoBlock* argument = api().KivoReturn(self(), missing.c_str());
-  KivoBlock* failed = api().KivoExecute(self(), kivo->plugin.methods, "Boot", argument);
-  ASSERT_NE(failed, nullptr);
-  EXPECT_EQ(failed->type, KivoBlock::ExceptionReply);
-  EXPECT_NE(text(failed).find("<message>Kivo boot error: 'Loading file '" + missing + "' failed'</message>"),
-            std::string::npos)
-      << text(failed);
-
-  const std::string config = dir.write("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>");
-  KivoBlock* configArgument = api().KivoReturn(self(), config.c_str());
-  KivoBlock* ok = api().KivoExecute(self(), kivo->plugin.methods, "Boot", configArgument);
-  EXPECT_EQ(text(ok), "<ok/>");
-
-  KivoBlock* baseBlock = api().KivoExecute(self(), kivo->plugin.methods, "GetBase", nullptr);
-  ASSERT_NE(baseBlock, nullptr);
-  EXPECT_EQ(baseBlock->type, KivoBlock::PointerReply);
-  EXPECT_EQ(baseBlock->data, KivoBase::GetInstance());
-  EXPECT_EQ(api().KivoApiGetBase(), KivoBase::GetInstance());
-
-  KivoBlock* state = api().KivoExecute(self(), kivo->plugin.methods, "State", nullptr);
-  EXPECT_EQ(state->type, KivoBlock::XmlReply);
-  EXPECT_NE(text(state).find("<base>\r\n <memory "), std::string::npos);
-  KivoBlock* info = api().KivoExecute(self(), kivo->plugin.methods, "Info", nullptr);
-  EXPECT_EQ(info->type, KivoBlock::XmlReply);
-  EXPECT_NE(text(info).find("a"), std::string::npos);
-
-  char path[] = "?no such node";  // a raw text in place of a block
-  KivoBlock* ran = api().KivoRun(self(), reinterpret_cast<KivoBlock*>(path));
-  EXPECT_EQ(ran->type, KivoBlock::TextReply);
-  EXPECT_EQ(text(ran), "");
-
-  for (KivoBlock* block : {argument, failed, configArgument, ok, baseBlock, state, info, ran}) {
-    api().KivoFree(self(), block);
-  }
-  EXPECT_EQ(memoryLine().AfterFirst(wxS('"')).Contains(wxS("units=\"0\"")), true) << memoryLine();
-}
-
-TEST_F(BlockTest, DetailsListTheLibrarysMethods) {
-  KivoBlock* details = api().KivoDetails(self());
-  ASSERT_NE(details, nullptr);
-  const std::string xml = text(details);
-  EXPECT_NE(xml.find(" <date>2009-06-02</date>\n"), std::string::npos) << xml;
-  EXPECT_NE(xml.find(" <description>The Kivo Library\nRelease Version 1.0.1.2 build 15\nRelease 9.06 Alpha</description>"),
-            std::string::npos);
-  api().KivoFree(self(), details);
+  const std::string details = text(keep(api().KivoDetails(self())));
+  for (const char* part : {" <date>2009-06-02</date>\n", " <description>The Kivo Library\nRelease Version "
+                           "1.0.1.2 build 15\nRelease 9.06 Alpha</description>"})
+    EXPECT_NE(details.find(part), std::string::npos) << details;
+  freeAll();
   const wxString full = iPlugin::Details(self(), Indent(), false, true);
   EXPECT_NE(full.Find(wxS(" <methods count=\"7\">\n  <method name=\"Boot\" address=\"")), wxNOT_FOUND) << full;
-  EXPECT_NE(full.Find(wxS("<method name=\"MessageBox\"")), wxNOT_FOUND);
-  EXPECT_EQ(iPlugin::Brief(nullptr, Indent()), wxS("<plugin was=\"null\"/>\n"));
   _Plugin noInfo{nullptr, nullptr};
-  EXPECT_EQ(iPlugin::Details(&noInfo, Indent(), false, true), wxS("<plugin was=\"null\"/>\n"));
+  EXPECT_EQ(iPlugin::Brief(nullptr, Indent()) + iPlugin::Details(&noInfo, Indent(), false, true),
+            wxS("<plugin was=\"null\"/>\n<plugin was=\"null\"/>\n"));
   _PluginInfo bare{nullptr, nullptr, nullptr, 5};
-  _Plugin partial{&bare, nullptr};
-  EXPECT_EQ(iPlugin::Brief(&partial, Indent()),
-            wxS("<plugin name=\"NULL\" version=\"NULL\" api=\"NULL\" />\n"));
-  MethodEntry entries[] = {{"A", &first}, {"B", &second}, {nullptr, nullptr}};
-  MethodList counted{3, entries};  // a count includes the terminating entry
-  partial.methods = &counted;
-  EXPECT_NE(iPlugin::Details(&partial, Indent(), false, true).Find(wxS("<methods count=\"2\">")),
-            wxNOT_FOUND);
+  MethodList three{3, entries};  // a count includes the terminating entry
+  _Plugin partial{&bare, &three};
+  EXPECT_EQ(iPlugin::Brief(&partial, Indent()), wxS("<plugin name=\"NULL\" version=\"NULL\" api=\"NULL\" />\n"));
+  EXPECT_NE(iPlugin::Details(&partial, Indent(), false, true).Find(wxS("<methods count=\"2\">")), wxNOT_FOUND);
 }
 
-TEST_F(BlockTest, MessageBoxFindsTheMessage) {
-  KivoBlock* xml = api().KivoReturn(self(), "<Message>hello box</Message>");
-  xml->type = KivoBlock::XmlReply;
-  char query[] = "?plain words";
-  char broken[] = "<doc><other/></doc>";
+TEST_F(BlockTest, OwnMethodsBootGetBaseStateInfoRunAndMessageBox) {
+  TempDir dir;
+  const std::string missing = dir.file("missing.xml");
+  KivoBlock* failed = call("Boot", reply(missing));
+  ASSERT_TRUE(failed != nullptr && failed->type == KivoBlock::ExceptionReply);
+  EXPECT_NE(text(failed).find("<message>Kivo boot error: 'Loading file '" + missing + "' failed'</message>"),
+            std::string::npos) << text(failed);
+  EXPECT_EQ(text(call("Boot", reply(dir.write("boot.xml", "<kivo name='kivo'><node name='a'/></kivo>")))), "<ok/>");
+  KivoBlock* base = call("GetBase");
+  EXPECT_TRUE(base->type == KivoBlock::PointerReply && base->data == KivoBase::GetInstance());
+  EXPECT_EQ(api().KivoApiGetBase(), KivoBase::GetInstance());
+  EXPECT_EQ(call("Info")->type, KivoBlock::XmlReply);
+  EXPECT_EQ(call("State")->type, KivoBlock::XmlReply);
+  EXPECT_NE(text(owned.back()).find("<base>\r\n <memory "), std::string::npos);
+  char path[] = "?no such node";  // a raw text in place of a block
+  KivoBlock* ran = keep(api().KivoRun(self(), raw(path)));
+  EXPECT_TRUE(ran->type == KivoBlock::TextReply && text(ran).empty());
+
+  KivoBlock* message = reply("<Message>hello box</Message>");
+  message->type = KivoBlock::XmlReply;
+  char query[] = "?plain words", broken[] = "<doc><other/></doc>";
   testing::internal::CaptureStderr();
-  EXPECT_EQ(api().KivoExecute(self(), kivo->plugin.methods, "MessageBox", xml), nullptr);
-  api().KivoExecute(self(), kivo->plugin.methods, "MessageBox", reinterpret_cast<KivoBlock*>(query));
-  api().KivoExecute(self(), kivo->plugin.methods, "MessageBox", reinterpret_cast<KivoBlock*>(broken));
-  api().KivoExecute(self(), kivo->plugin.methods, "MessageBox", nullptr);
-  const std::string shown = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(shown,
+  for (KivoBlock* argument : {message, raw(query), raw(broken), static_cast<KivoBlock*>(nullptr)})
+    EXPECT_EQ(call("MessageBox", argument), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "[Message Box]\nhello box\n[Message Box]\nplain words\n[Message Box]\n"
             "XML parse error: No message element found in '<doc><other/></doc>'!\n");
-  api().KivoFree(self(), xml);
+  freeAll();
+  EXPECT_TRUE(memoryLine().Contains(wxS("units=\"0\""))) << memoryLine();
 }
 
-TEST(NoBase, InterfaceFunctionsAnswerNothing) {
-  ASSERT_EQ(KivoBase::GetInstance(), nullptr);
+TEST(EntryPoints, WithoutABaseNothingAnswersAndStartTwiceKeepsOneBase) {
   _Plugin* self = getKivo()->asPlugin();
-  EXPECT_EQ(api().KivoAlloc(self, 8), nullptr);
-  EXPECT_EQ(api().KivoReturn(self, "x"), nullptr);
-  EXPECT_EQ(api().KivoException(self, "x"), nullptr);
-  EXPECT_EQ(api().KivoDetails(self), nullptr);
-  EXPECT_EQ(api().KivoState(self, nullptr), nullptr);
-  EXPECT_EQ(api().KivoApiGetBase(), nullptr);
-  EXPECT_EQ(api().KivoExecute(self, self->methods, "GetBase", nullptr), nullptr);
   char path[] = "?x";
-  EXPECT_EQ(api().KivoRun(self, reinterpret_cast<KivoBlock*>(path)), nullptr);
+  for (void* answer : {(void*)api().KivoAlloc(self, 8), (void*)api().KivoReturn(self, "x"),
+                       (void*)api().KivoException(self, "x"), (void*)api().KivoDetails(self),
+                       (void*)api().KivoState(self, nullptr), (void*)api().KivoApiGetBase(),
+                       (void*)api().KivoExecute(self, self->methods, "GetBase", nullptr),
+                       (void*)api().KivoRun(self, reinterpret_cast<KivoBlock*>(path))})
+    EXPECT_EQ(answer, nullptr);
   api().KivoFree(self, nullptr);
-}
-
-TEST(EntryPoints, StartTwiceKeepsOneBaseAndStopClearsIt) {
-  KivoTest::LogCapture log;
+  LogCapture log;
   stop();  // without a base: nothing
-  Kivo* first = start(nullptr);
+  Kivo* kivo = start(nullptr);
   KivoBase* base = KivoBase::GetInstance();
-  ASSERT_NE(base, nullptr);
-  EXPECT_EQ(start(nullptr), first);
-  EXPECT_EQ(KivoBase::GetInstance(), base);
+  EXPECT_TRUE(base != nullptr && start(nullptr) == kivo && KivoBase::GetInstance() == base);
   EXPECT_EQ(boot(), 0);
   EXPECT_TRUE(log.contains(wxS("This method is deprecated"), 5));
   stop();
-  EXPECT_EQ(KivoBase::GetInstance(), nullptr);
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(log.contains(wxS("Shutting down kivo base"), 0));
-  EXPECT_TRUE(log.contains(wxS("Deleting KivoBase"), 0));
+  EXPECT_TRUE(KivoBase::GetInstance() == nullptr && KivoBase::s_Locked == 0);
+  EXPECT_TRUE(log.contains(wxS("Shutting down kivo base"), 0) && log.contains(wxS("Deleting KivoBase"), 0));
 }
 
 }  // namespace
