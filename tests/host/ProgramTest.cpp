@@ -109,8 +109,8 @@ TEST(KivoProgram, HelpAndVersionWinWhereverTheyStand) {
       {"kivo --version", "", 0,
        "^kivo [^\n]*\nlibkivo [^\n]*libkivo\\.so[^\n]*\nlibrary record: Kivo 1\\.0\\.1\\.2, interface 1005, built [^\n]*\n", ""},
       {"kivo --help", "", 0, "~  tree |  state |  info |  exec |  get |  set |  shell |  lua ", ""},
-      {"for c in tree state info exec get set shell lua; do kivo $c --help | head -n 1; done", "", 0,
-       "^(Usage: kivo (tree|state|info|exec|get|set|shell|lua) [^\n]*\n){8}", ""},
+      {"for c in tree state info exec get set shell lua; do kivo $c --help | head -n 1 | cut -d ' ' -f 3; done", "", 0,
+       "tree\nstate\ninfo\nexec\nget\nset\nshell\nlua\n", ""},
       {"kivo tree --help", "", 0,
        "~--no-plugins   run none of FILE's code, only read it; the default of tree,\n"
        "                 state, info and get|--plugins      load the plug-in libraries and run the scripts FILE names;\n"
