@@ -99,7 +99,7 @@ TEST(KivoProgram, ReadingCommandsPrintExactlyTheirAnswerAndChangeNothing) {
       {"kivo --log-level 1 tree broken.xml", "", 0, "~\n  a [node]\n",
        "^((Error|Warning): [^\x1b\n]*\\]\n)*[^\x1b\n]*absent\\.xml[^\x1b\n]*\\]\n((Error|Warning): [^\x1b\n]*\\]\n)*"},
       {"kivo tree broken.xml --quiet --log-level 1", "", 0, "=kivo --log-level 1 tree broken.xml", ""},
-      {"kivo tree updated.xml", "", 0, "~AutoUpdater [AutoUpdater]|!KivoAutoUpdater created", ""},
+      {"kivo tree updated.xml", "", 0, "~AutoUpdater [AutoUpdater]|!KivoAutoUpdater created", "~"},
       {"kivo --log-level 3 tree updated.xml", "", 0, "~", "~Message: KivoAutoUpdater created"},
   });
 }
