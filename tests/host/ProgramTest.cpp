@@ -185,7 +185,7 @@ TEST(KivoProgram, SetChangesOnlyTheFileHoldingTheNodeOrNothingAtAll) {
        "'/kivo/settings/audio' is now '/kivo/settings/window$20$281$29'\nsettings \"Settings\" [node]\n  " + kWindow +
            "  window$20$281$29 [node] volume=0.5\n", "", "main.xml"},
       {"kivo set main.xml /settings/window width=5 height", "", 2, "", "kivo: 'height' is not ATTRIBUTE=VALUE\n"},
-      {"kivo set main.xml /settings/window =5", "", 2, "", "~'=5'"},
+      {"kivo set main.xml /settings/window =5", "", 2, "", "kivo: '=5' is not ATTRIBUTE=VALUE\n"},
       {"kivo set main.xml /locked mode=loose", "", 1, "", "~'/locked'"},
       {"kivo set main.xml /settings/nothing a=1", "", 1, "", "kivo: no node at '/settings/nothing'\n"},
       {"kivo set main.xml /kivo/current/boot/start a=1", "", 1, "", "~'/kivo/current/boot/start'"},
