@@ -1,26 +1,19 @@
 // Every command line shown in README.md and examples/ runs, exactly as written, and
 // succeeds, so the documents cannot drift from the program.
 //
-// How a command line is recognised:
-// - In a Markdown file, a line of an indented code block that starts with "$ " (four
-//   or more spaces, "$", a space; more inside a list item). The rest of the line is the command, run by /bin/sh. The
-//   lines below it in the same block (as deeply indented), up to the next command, are its output, and
-//   must be what it prints.
-// - In an example configuration (.xml), a text in single quotes inside an XML
-//   comment that starts with "kivo ".
-// Lines whose first word sets up the machine, builds or runs this suite
-// (./scripts/setup, ./scripts/test, ./scripts/bench, cmake, ctest) are shown, not run.
-//
-// The lines of each file run in order in a fresh folder holding a copy of examples/
-// and scripts/run, with "build" leading to this build: "kivo" is this build's program
-// (on PATH), and scripts/run uses it without building (KIVO_RUN_NO_BUILD=1).
+// A command line is, in a Markdown file, a line of an indented code block that starts
+// with "$ " (the rest runs with /bin/sh; the lines below it in the same block, up to the
+// next command, are what it must print) and, in an example configuration (.xml), a text
+// in single quotes inside an XML comment that starts with "kivo ". Lines that set up the
+// machine, build or run this suite are shown, not run. The lines of each file run in
+// order in a fresh folder holding a copy of examples/ and scripts/run, with "build"
+// leading to this build, this build's kivo on PATH, and scripts/run not building.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "host/KivoProgram.h"
 
@@ -42,37 +35,24 @@ std::vector<std::string> linesOf(const fs::path& file) {
   return lines;
 }
 
-bool isShownOnly(const std::string& command) {
-  static const std::vector<std::string> kNotRun = {"./scripts/setup", "./scripts/test",
-                                                   "./scripts/bench", "cmake", "ctest"};
-  const std::string first = command.substr(0, command.find(' '));
-  return std::find(kNotRun.begin(), kNotRun.end(), first) != kNotRun.end();
-}
-
 std::vector<CommandLine> commandsOf(const fs::path& file, const std::string& name) {
   std::vector<CommandLine> commands;
   const std::vector<std::string> lines = linesOf(file);
-  const bool markdown = file.extension() == ".md";
   const std::regex quotedKivo("'(kivo [^']*)'");
-  bool inComment = false;
-  bool afterCommand = false;  // in the code block of a command, below it
-  size_t blockIndent = 0;     // the indentation of that code block
+  bool inComment = false, afterCommand = false;  // in the code block of a command, below it
+  size_t blockIndent = 0;                        // the indentation of that code block
   for (size_t i = 0; i < lines.size(); ++i) {
-    const std::string where = name + ":" + std::to_string(i + 1);
-    const std::string& line = lines[i];
-    if (markdown) {
+    const std::string where = name + ":" + std::to_string(i + 1), &line = lines[i];
+    if (file.extension() == ".md") {
       const size_t indent = line.find_first_not_of(' ');
-      const bool isCommand = indent != std::string::npos && indent >= 4 &&
-                             line.compare(indent, 2, "$ ") == 0;
+      const bool isCommand = indent != std::string::npos && indent >= 4 && line.compare(indent, 2, "$ ") == 0;
       if (isCommand) {
         commands.push_back({where, line.substr(indent + 2), ""});
         blockIndent = indent;
       } else if (afterCommand && line.rfind(std::string(blockIndent, ' '), 0) == 0) {
         commands.back().output += line.substr(blockIndent) + "\n";
-      } else {
-        afterCommand = false;
       }
-      afterCommand = afterCommand || isCommand;
+      afterCommand = isCommand || (afterCommand && line.rfind(std::string(blockIndent, ' '), 0) == 0);
       continue;
     }
     const bool opens = line.find("<!--") != std::string::npos;
@@ -81,56 +61,38 @@ std::vector<CommandLine> commandsOf(const fs::path& file, const std::string& nam
         commands.push_back({where, (*it)[1], ""});
       }
     }
-    if (opens) inComment = true;
-    if (line.find("-->") != std::string::npos) inComment = false;
+    inComment = (opens || inComment) && line.find("-->") == std::string::npos;
   }
-  commands.erase(std::remove_if(commands.begin(), commands.end(),
-                                [](const CommandLine& c) { return isShownOnly(c.command); }),
-                 commands.end());
+  const std::vector<std::string> shownOnly = {"./scripts/setup", "./scripts/test", "./scripts/bench", "cmake", "ctest"};
+  commands.erase(std::remove_if(commands.begin(), commands.end(), [&](const CommandLine& c) {
+    return std::count(shownOnly.begin(), shownOnly.end(), c.command.substr(0, c.command.find(' '))) > 0;
+  }), commands.end());
   return commands;
 }
 
-// A folder laid out like the repository, for the documents' relative paths.
-class Sandbox {
- public:
-  Sandbox() {
-    const fs::path root(KIVO_SOURCE_DIR);
-    fs::copy(root / "examples", fs::path(m_Dir.path()) / "examples", fs::copy_options::recursive);
-    fs::create_directories(m_Dir.file("scripts"));
-    fs::copy_file(root / "scripts" / "run", m_Dir.file("scripts/run"));
-    fs::permissions(m_Dir.file("scripts/run"), fs::perms::owner_all);
-    fs::create_directory_symlink(KIVO_BUILD_DIR, m_Dir.file("build"));
-  }
-  ProgramRun run(const std::string& command) const {
-    const std::string programFolder = fs::path(KIVO_PROGRAM).parent_path().string();
-    return runShell(command, m_Dir.path(),
-                        "PATH='" + programFolder + "':\"$PATH\" KIVO_RUN_NO_BUILD=1");
-  }
-
- private:
-  TempDir m_Dir;
-};
-
 std::vector<fs::path> documents() {
-  const fs::path root(KIVO_SOURCE_DIR);
-  std::vector<fs::path> files = {root / "README.md"};
-  std::vector<fs::path> examples;
-  for (const auto& entry : fs::directory_iterator(root / "examples")) {
-    const std::string extension = entry.path().extension().string();
-    if (extension == ".md" || extension == ".xml") examples.push_back(entry.path());
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(KIVO_SOURCE_DIR "/examples")) {
+    if (entry.path().extension() == ".md" || entry.path().extension() == ".xml") files.push_back(entry.path());
   }
-  std::sort(examples.begin(), examples.end());
-  files.insert(files.end(), examples.begin(), examples.end());
+  std::sort(files.begin(), files.end());
+  files.insert(files.begin(), KIVO_SOURCE_DIR "/README.md");
   return files;
 }
 
 TEST(KivoDocumentedCommands, EveryCommandLineOfTheDocumentsSucceedsAsWritten) {
   size_t run = 0;
   for (const fs::path& file : documents()) {
-    const std::string name = fs::relative(file, KIVO_SOURCE_DIR).string();
-    const Sandbox sandbox;
-    for (const CommandLine& line : commandsOf(file, name)) {
-      const ProgramRun result = sandbox.run(line.command);
+    TempDir sandbox;
+    fs::copy(KIVO_SOURCE_DIR "/examples", sandbox.file("examples"), fs::copy_options::recursive);
+    fs::create_directories(sandbox.file("scripts"));
+    fs::copy_file(KIVO_SOURCE_DIR "/scripts/run", sandbox.file("scripts/run"));
+    fs::permissions(sandbox.file("scripts/run"), fs::perms::owner_all);
+    fs::create_directory_symlink(KIVO_BUILD_DIR, sandbox.file("build"));
+    const std::string programFolder = fs::path(KIVO_PROGRAM).parent_path().string();
+    for (const CommandLine& line : commandsOf(file, fs::relative(file, KIVO_SOURCE_DIR).string())) {
+      const ProgramRun result =
+          runShell(line.command, sandbox.path(), "PATH='" + programFolder + "':\"$PATH\" KIVO_RUN_NO_BUILD=1");
       EXPECT_EQ(result.status, 0) << line.where << ": " << line.command << "\n" << result.err;
       if (!line.output.empty()) {
         EXPECT_EQ(result.out, line.output) << line.where << ": " << line.command;
@@ -141,24 +103,17 @@ TEST(KivoDocumentedCommands, EveryCommandLineOfTheDocumentsSucceedsAsWritten) {
   EXPECT_GE(run, 15u) << "the documents show more command lines than were found";
 }
 
-TEST(KivoDocumentedCommands, EachDocumentWithCommandsIsRead) {
-  const fs::path root(KIVO_SOURCE_DIR);
-  for (const char* name : {"README.md", "examples/README.md", "examples/player.xml",
-                           "examples/plugin.xml"}) {
-    EXPECT_FALSE(commandsOf(root / name, name).empty()) << name;
+TEST(KivoDocumentedCommands, EachDocumentWithCommandsIsReadAndNoCommandIsLeftUnmarked) {
+  for (const char* name : {"README.md", "examples/README.md", "examples/player.xml", "examples/plugin.xml"}) {
+    EXPECT_FALSE(commandsOf(fs::path(KIVO_SOURCE_DIR) / name, name).empty()) << name;
   }
-  const auto plugin = commandsOf(root / "examples/plugin.xml", "plugin.xml");
+  const auto plugin = commandsOf(KIVO_SOURCE_DIR "/examples/plugin.xml", "plugin.xml");
   ASSERT_EQ(plugin.size(), 2u);
   EXPECT_EQ(plugin[1].command, "kivo exec examples/plugin.xml /example Upper");
-}
-
-TEST(KivoDocumentedCommands, NoCommandOfACodeBlockIsLeftUnmarked) {
   for (const fs::path& file : documents()) {
-    if (file.extension() != ".md") continue;
     const std::vector<std::string> lines = linesOf(file);
-    for (size_t i = 0; i < lines.size(); ++i) {
-      EXPECT_NE(lines[i].rfind("    ./", 0), 0u)
-          << file.filename() << ":" << i + 1 << " shows a command without \"$ \": " << lines[i];
+    for (size_t i = 0; i < lines.size() && file.extension() == ".md"; ++i) {
+      EXPECT_NE(lines[i].rfind("    ./", 0), 0u) << file.filename() << ":" << i + 1 << " shows a command without \"$ \"";
     }
   }
 }

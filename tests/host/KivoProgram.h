@@ -1,7 +1,7 @@
 #pragma once
-// Runs the built kivo program as a subprocess, with a configuration in a fresh folder.
-#include <string>
+// Runs the built kivo program as a subprocess, with configurations in a fresh folder.
 #include <map>
+#include <string>
 #include <vector>
 
 #include "support/Shell.h"
@@ -15,18 +15,16 @@ namespace KivoTest {
 ProgramRun runKivo(const std::vector<std::string>& arguments, const std::string& input = "",
                    const std::string& folder = "", int timeLimit = 0);
 
-// Runs jq with `filter` (raw output) on `json`: jq's status is not 0 unless the text is JSON.
-inline ProgramRun jq(const std::string& json, const std::string& filter) {
-  return runShell("jq -r " + shellWord(filter), "", "", json);
-}
-
-// A configuration for the host tests: settings in the main file, a library pulled in
-// from an include file, a read-only node and a link.
+// A folder of configurations: main.xml with settings, a read-only node, a link and a
+// library pulled in from library.xml, and small files for plug-ins, Lua, bad input and
+// translations.
 class HostConfiguration {
  public:
   HostConfiguration();
   const TempDir& dir() const { return m_Dir; }
-  std::string main() const { return m_Dir.file("main.xml"); }
+  // Runs `line` with /bin/sh in the folder, with this build's kivo on PATH and SRC, BUILD,
+  // PLUGIN and CRASH naming the source and build folders and the two plug-ins.
+  ProgramRun run(const std::string& line, const std::string& input = "") const;
   // Every file of the folder with its exact content.
   std::map<std::string, std::string> snapshot() const { return filesBelow(m_Dir.path()); }
 
