@@ -1,13 +1,10 @@
 // The auto-updater with nodes that record their AutoUpdate calls, booted from
 // configurations written into a fresh folder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -49,12 +46,10 @@ bool eventually(const std::function<bool()>& condition) {
   return true;
 }
 
-// The AutoUpdate calls (elapsed milliseconds) by node name, and the kernel ids of the
-// threads that made them; shared between the worker and the test.
+// The AutoUpdate calls (elapsed milliseconds) by node name, shared between the
+// worker and the test, and what a recording node does after recording.
 std::mutex g_BookLock;
 std::map<wxString, std::vector<long long>> g_Calls;
-std::vector<long> g_CallingThreads;
-// What a recording node does after recording, set by a test before the boot.
 std::function<void(iNode&)> g_Behaviour;
 
 std::vector<long long> callsOf(const wxString& name) {
@@ -73,9 +68,6 @@ class RecordingNode : public iNode {
     {
       std::lock_guard<std::mutex> guard(g_BookLock);
       g_Calls[getName()].push_back(std::llround(seconds * 1000));
-      const long thread = syscall(SYS_gettid);
-      auto& threads = g_CallingThreads;
-      if (std::find(threads.begin(), threads.end(), thread) == threads.end()) threads.push_back(thread);
     }
     if (g_Behaviour) g_Behaviour(*this);
   }
@@ -89,16 +81,13 @@ class RecorderFactory : public iNodeFactory {
     RegisterElements();
   }
   iNode* Create(const wxString& element, TiXmlElement* xml, iNode*) override {
-    iNode* node = new RecordingNode(element);
-    return xml != nullptr ? Read(element, node, xml) : node;
+    return xml != nullptr ? Read(element, new RecordingNode(element), xml) : new RecordingNode(element);
   }
 };
 
 class Settler : public ThreadBase {
  public:
   Settler() : ThreadBase(wxTHREAD_JOINABLE, wxS("settler")) {}
-
- protected:
   ExitCode Entry() override { return nullptr; }
 };
 
@@ -107,18 +96,24 @@ class AutoUpdateTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(toolkit.ok());
     ASSERT_NE(start(nullptr), nullptr);
-    running = true;
     factory = new RecorderFactory();
   }
 
+  // Once the detached workers are gone, a joinable thread takes the toolkit's
+  // per-thread clean-up lock after them and is joined, which orders their last use
+  // of it before what comes next.
   void TearDown() override {
     stopLibrary();
     if (factory != nullptr) factory->destroy();
     delete factory;
-    waitForWorkersToEnd();
+    EXPECT_TRUE(eventually([] {
+      const auto tasks = std::filesystem::directory_iterator("/proc/self/task");
+      return std::distance(begin(tasks), end(tasks)) == 1;
+    })) << "a worker is left";
+    Settler settler;
+    if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
     g_Behaviour = nullptr;
     g_Calls.clear();
-    g_CallingThreads.clear();
   }
 
   template <typename Work>
@@ -136,58 +131,27 @@ class AutoUpdateTest : public ::testing::Test {
   // Stops the library (once) and returns how long the stop took in milliseconds.
   long long stopLibrary() {
     const auto before = Clock::now();
-    if (running) stop();
-    running = false;
+    if (!stopped) stop();
+    stopped = true;
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before).count();
   }
 
-  AutoUpdaters::AutoUpdater* scheduler(KivoBase& base) {
-    return dynamic_cast<KivoAutoUpdater*>(base.Search(wxS("/kivo/AutoUpdater")))->getAutoUpdater();
-  }
-
-  size_t countOf(const wxString& text, int level) {
-    const auto messages = log.messages();
-    return std::count_if(messages.begin(), messages.end(), [&](const PoolMessage& message) {
-      return message.message == text && message.level == level;
-    });
-  }
-
-  // Waits until every worker thread object is destroyed and every worker that made
-  // calls has ended; then a joinable thread takes the toolkit's per-thread clean-up
-  // lock after those detached threads and is joined, which orders their last use of
-  // it before what comes next.
-  void waitForWorkersToEnd() {
-    const auto workers = [&](bool destroyed) {
-      size_t count = 0;
-      for (const wxString& text : log.texts()) {
-        if (!text.Contains(wxS(". AutoUpdaterThread]"))) continue;
-        if (destroyed ? text.StartsWith(wxS("~")) : text.StartsWith(wxS("[#")) && text.EndsWith(wxS("]"))) ++count;
-      }
-      return count;
-    };
-    EXPECT_TRUE(eventually([&] { return workers(true) == workers(false); })) << "a worker thread object is left";
-    for (long thread : g_CallingThreads) {
-      if (thread == getpid()) continue;
-      const std::string task = "/proc/self/task/" + std::to_string(thread);
-      struct stat info {};
-      EXPECT_TRUE(eventually([&] { return stat(task.c_str(), &info) != 0; })) << "worker " << thread << " is left";
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the last steps after the object
-    Settler settler;
-    if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
+  static AutoUpdaters::AutoUpdater* scheduler(KivoBase& base, const wxString& path = wxS("/kivo/AutoUpdater")) {
+    return dynamic_cast<KivoAutoUpdater*>(base.Search(path))->getAutoUpdater();
   }
 
   Toolkit::Scope toolkit;
   KivoTest::LogCapture log;
   KivoTest::TempDir dir;
   RecorderFactory* factory = nullptr;
-  bool running = false;
+  bool stopped = false;
 };
 
 }  // namespace
 
 TEST_F(AutoUpdateTest, NodesAreCalledOnTheWorkerAndRegistrationsKeepSixteenBitIntervals) {
   testing::internal::CaptureStdout();
+  g_Behaviour = [](iNode&) { EXPECT_FALSE(wxThread::IsMain()) << "called on the worker thread"; };
   ASSERT_TRUE(boot(kUpdater + recorder("half", "0.5") + recorder("long", "70") +
                    recorder("wrapped", "65.536") + recorder("slow", "5")));
   EXPECT_NE(testing::internal::GetCapturedStdout().find("KivoAutoUpdater created\n"), std::string::npos);
@@ -208,58 +172,52 @@ TEST_F(AutoUpdateTest, NodesAreCalledOnTheWorkerAndRegistrationsKeepSixteenBitIn
   const std::vector<long long> calls = callsOf(wxS("half"));
   EXPECT_GT(calls[0], 1600000000000LL) << "never called before: the whole tick count";
   for (size_t i = 1; i < calls.size(); ++i) EXPECT_GE(calls[i], 500) << "call " << i;
-  EXPECT_NE(g_CallingThreads.front(), static_cast<long>(getpid()));
 
   locked([&](KivoBase& base) {
-    KivoAutoUpdater* node = dynamic_cast<KivoAutoUpdater*>(base.Search(wxS("/AutoUpdater")));
-    AutoUpdaters::AutoUpdater* schedule = node->getAutoUpdater();
+    auto* node = dynamic_cast<KivoAutoUpdater*>(base.Search(wxS("/AutoUpdater")));
     const unsigned int first = node->registerNode(wxS("/x"), 0.2);
-    EXPECT_EQ(schedule->getWakeInterval(), 200u);
+    EXPECT_EQ(scheduler(base)->getWakeInterval(), 200u);
     EXPECT_EQ(node->registerNode(wxS("/x"), 2.0), first) << "same path, same id";
     EXPECT_DOUBLE_EQ(node->getNodeUpdateInterval(wxS("/x")), 2.0);
-    const unsigned int second = node->registerNode(wxS("/y"), 0.3);
-    EXPECT_EQ(second, first + 1);
+    EXPECT_EQ(node->registerNode(wxS("/y"), 0.3), first + 1);
     EXPECT_TRUE(node->unregisterNode(wxS("/y")));
     EXPECT_FALSE(node->unregisterNode(wxS("/y")));
-    EXPECT_EQ(schedule->getWakeInterval(), 500u) << "recomputed from what is left";
+    EXPECT_EQ(scheduler(base)->getWakeInterval(), 500u) << "recomputed from what is left";
     EXPECT_TRUE(node->unregisterNode(first));
     EXPECT_FALSE(node->unregisterNode(first));
     EXPECT_DOUBLE_EQ(node->getNodeUpdateInterval(wxS("/x")), 0.0);
     // Negative and out-of-range intervals wrap like any other.
-    EXPECT_EQ(schedule->registerNode(wxS("/negative"), -1.0), second + 1);
-    EXPECT_EQ(schedule->getUpdateInterval(wxS("/negative")), 64536u);
-    schedule->registerNode(wxS("/huge"), 1e12);
-    EXPECT_EQ(schedule->getUpdateInterval(wxS("/huge")), 0u);
-    schedule->printTargetKivoNodesList();
-    schedule->clearRegistrations();
-    EXPECT_EQ(schedule->getWakeInterval(), 1000u);
+    EXPECT_EQ(node->registerNode(wxS("/negative"), -1.0), first + 2);
+    EXPECT_EQ(scheduler(base)->getUpdateInterval(wxS("/negative")), 64536u);
+    node->registerNode(wxS("/huge"), 1e12);
+    EXPECT_EQ(scheduler(base)->getUpdateInterval(wxS("/huge")), 0u);
+    scheduler(base)->printTargetKivoNodesList();
+    scheduler(base)->clearRegistrations();
+    EXPECT_EQ(scheduler(base)->getWakeInterval(), 1000u);
     return 0;
   });
+  const wxString listed = wxS("Kivo path: /kivo/half, Update interval: 0.500000, Elapsed from last update: ");
   const auto texts = log.texts();
-  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const wxString& text) {
-    return text.StartsWith(wxS("Kivo path: /kivo/half, Update interval: 0.500000, Elapsed from last update: "));
-  }));
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const wxString& text) { return text.StartsWith(listed); }));
 }
 
 // A scheduler of the test's own whose worker is stopped: the test runs the passes.
 TEST_F(AutoUpdateTest, PassesCallDueNodesRetryMissingOnesAndEndWhenANodeStopsThem) {
-  ASSERT_TRUE(boot("<recorder name='tenth'/><recorder name='gone'/><recorder name='stopper'/>"
-                   "<recorder name='after'/>"));
+  ASSERT_TRUE(boot("<recorder name='tenth'/><recorder name='gone'/><recorder name='stopper'/><recorder name='after'/>"));
   AutoUpdaters::AutoUpdater passes;
   passes.setStopRequested(true);
   ASSERT_TRUE(eventually([&] { return passes.isThreadFinished(); }));
   passes.setStopRequested(false);
   passes.registerNode(wxS("/kivo/tenth"), 0.1);
   passes.registerNode(wxS("/kivo/gone"), 0);
-  iNode* gone = locked([](KivoBase& base) {
-    iNode* node = base.Search(wxS("/gone"));
-    node->detachFromParent();
-    return node;
-  });
+  iNode* gone = locked([](KivoBase& base) { return base.Search(wxS("/gone")); });
+  gone->detachFromParent();
   for (unsigned long long now : {1000, 1099, 1100}) EXPECT_TRUE(passes.callAutoUpdates(now));
   EXPECT_EQ(callsOf(wxS("tenth")), (std::vector<long long>{1000, 100})) << "due once 100 ms passed";
   const wxString missing = wxS("Registered node '/kivo/gone' not found from kivo tree.");
-  EXPECT_EQ(countOf(missing, LevelError), 3u) << "reported on every pass";
+  EXPECT_TRUE(log.contains(missing, LevelError));
+  const auto texts = log.texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), missing), 3) << "reported on every pass";
   locked([&](KivoBase& base) { return base.AppendChild(gone, nullptr, false); });
   EXPECT_TRUE(passes.callAutoUpdates(1200));
   EXPECT_EQ(callsOf(wxS("gone")), std::vector<long long>{1200}) << "called once back";
@@ -277,19 +235,23 @@ TEST_F(AutoUpdateTest, PassesCallDueNodesRetryMissingOnesAndEndWhenANodeStopsThe
   g_Behaviour = nullptr;
 }
 
-// One in the wrong place, and something else in the right one: no node is ever called.
-TEST_F(AutoUpdateTest, OnlyTheAutoUpdaterAtItsPathCounts) {
+// One in the wrong place, and something else in the right one: no node is ever
+// called. The misplaced one still runs its worker, which a shutdown report stops.
+TEST_F(AutoUpdateTest, OnlyTheAutoUpdaterAtItsPathCountsAndShutdownStopsEveryWorker) {
   ASSERT_TRUE(boot("<node name='elsewhere'>" + kUpdater + "</node><node name='AutoUpdater'/>" +
                    recorder("lonely", "0.01")));
-  locked([](KivoBase& base) {
+  AutoUpdaters::AutoUpdater* misplaced = locked([](KivoBase& base) {
     iNode* lonely = base.Search(wxS("/lonely"));
     EXPECT_TRUE(lonely->isInitialized());
     EXPECT_DOUBLE_EQ(lonely->getAutoUpdateInterval(), 0.0);
     EXPECT_FALSE(lonely->unregisterAutoUpdater());
-    return 0;
+    return scheduler(base, wxS("/kivo/elsewhere/AutoUpdater"));
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a hundred intervals
   EXPECT_TRUE(callsOf(wxS("lonely")).empty());
+  locked([](KivoBase& base) { return base.ReportShutdown(), 0; });
+  EXPECT_TRUE(misplaced->isStopRequested());
+  EXPECT_TRUE(eventually([&] { return misplaced->isThreadFinished(); }));
 }
 
 TEST_F(AutoUpdateTest, AutoUpdateMayAddAndRemoveRegisteredSiblings) {
@@ -309,9 +271,7 @@ TEST_F(AutoUpdateTest, AutoUpdateMayAddAndRemoveRegisteredSiblings) {
   EXPECT_TRUE(waitForCalls(wxS("after"), 5)) << "the pass goes on after a change";
   locked([&](KivoBase& base) {
     const auto children = base.getChildren();
-    EXPECT_EQ(std::count_if(children.begin(), children.end(),
-                            [](iNode* child) { return child != nullptr && child->getName() == wxS("made"); }),
-              1);
+    EXPECT_EQ(std::count_if(children.begin(), children.end(), [](iNode* child) { return child->getName() == wxS("made"); }), 1);
     // Removed siblings unregistered themselves: one registration per node left.
     // In single precision 0.01 s is a little under 10 ms.
     EXPECT_EQ(scheduler(base)->getUpdateInterval(wxS("/kivo/made")), 9u);
@@ -319,7 +279,7 @@ TEST_F(AutoUpdateTest, AutoUpdateMayAddAndRemoveRegisteredSiblings) {
     EXPECT_FALSE(scheduler(base)->unregisterNode(wxS("/kivo/made")));
     return 0;
   });
-  EXPECT_EQ(countOf(wxS("Registered node '/kivo/made' not found from kivo tree."), LevelError), 0u);
+  EXPECT_FALSE(log.contains(wxS("Registered node '/kivo/made' not found from kivo tree.")));
 }
 
 // The library stops while the worker's pass waits for the tree lock, which the
@@ -328,27 +288,12 @@ TEST_F(AutoUpdateTest, AutoUpdateMayAddAndRemoveRegisteredSiblings) {
 TEST_F(AutoUpdateTest, StopWhileAPassWaitsForTheTreeLock) {
   ASSERT_TRUE(boot(kUpdater + recorder("busy", "0.02")));
   ASSERT_TRUE(waitForCalls(wxS("busy"), 1));
-  long long stopping = 0;
-  {
-    KivoLocker guard(__LINE__, __FILE__, __func__, wxString());
-    AutoUpdaters::AutoUpdater* waiting = scheduler(*guard.Write());
-    ASSERT_TRUE(eventually([&] { return waiting->isWaitingForTreeLock(); }));
-    stopping = stopLibrary();  // the guard's lock is re-entered and still held after
-    EXPECT_EQ(guard.Write(), nullptr);
-  }
-  // Waiting for the worker would take its whole 3 s of polls.
-  EXPECT_LT(stopping, 2900) << "no wait for a thread that cannot move";
-}
-
-TEST_F(AutoUpdateTest, ReportShutdownStopsTheWorkerBeforeTheStop) {
-  ASSERT_TRUE(boot(kUpdater + recorder("ticking", "1")));
-  ASSERT_TRUE(waitForCalls(wxS("ticking"), 1));
-  AutoUpdaters::AutoUpdater* stopped = locked([&](KivoBase& base) {
-    base.ReportShutdown();
-    return scheduler(base);
-  });
-  EXPECT_TRUE(stopped->isStopRequested());
-  EXPECT_TRUE(eventually([&] { return stopped->isThreadFinished(); }));
+  KivoLocker guard(__LINE__, __FILE__, __func__, wxString());
+  AutoUpdaters::AutoUpdater* waiting = scheduler(*guard.Write());
+  ASSERT_TRUE(eventually([&] { return waiting->isWaitingForTreeLock(); }));
+  // Waiting for that worker would take the whole 3 s of polls.
+  EXPECT_LT(stopLibrary(), 2900) << "no wait for a thread that cannot move";
+  EXPECT_EQ(guard.Write(), nullptr) << "the base went under the held guard";
 }
 
 // A node's AutoUpdate may remove the auto-updater itself: the scheduler then goes
