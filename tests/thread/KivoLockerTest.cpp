@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
-#include "kivo/base/KivoBase.h"
-#include "kivo/thread/KivoLocker.h"
+#include "kivo/kivo.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
@@ -29,34 +27,6 @@ bool freeForOthers(wxCriticalSection& lock) {
   }).join();
   return taken;
 }
-
-// A booted base installed as the process's base.
-class TreeLockTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    KivoBase::s_Instance = base;
-    ASSERT_TRUE(base->Boot(wxString::FromUTF8(dir.write("boot.xml", "<kivo name='kivo'/>").c_str())));
-  }
-  void TearDown() override {
-    if (KivoBase::s_Instance != nullptr) stopBase();
-    EXPECT_EQ(KivoBase::s_Locked, 0) << "every guard released what it took";
-    EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
-    EXPECT_EQ(log.count(), 0u) << log.texts().front();
-  }
-  // What the library's stop does: under the tree lock, clear the instance (guards
-  // read it before they take the lock), shut the tree down and delete the base.
-  static void stopBase() {
-    GUARD(guard);
-    KivoBase* current = guard.Write();
-    ASSERT_NE(current, nullptr);
-    KivoBase::s_Instance = nullptr;
-    current->Shutdown();
-    delete current;
-  }
-  KivoTest::LogCapture log{AppLogErrors};
-  KivoTest::TempDir dir;
-  KivoBase* base = new KivoBase();
-};
 
 // Adds, finds and removes its own nodes until the base is gone; -1 when the tree
 // changed under it.
@@ -78,25 +48,46 @@ int workOnTree(int worker, std::atomic<int>& rounds) {
 
 }  // namespace
 
-TEST_F(TreeLockTest, NestedGuardsHoldTheTreeLockUntilTheOuterEndsEvenThroughAnException) {
-  EXPECT_THROW(
-      {
-        GUARD(outer);
-        EXPECT_EQ(outer.Write(), base);
-        EXPECT_EQ(outer.Read(), base);
-        EXPECT_FALSE(outer.iLocked()) << "Read and Write set no flag";
+TEST(KivoLocker, GuardsNestAndReleaseOnlyWhatTheyTookWhenTheBaseComesOrGoes) {
+  ASSERT_EQ(KivoBase::GetInstance(), nullptr);
+  auto base = std::make_unique<KivoBase>();
+  {
+    GUARD(early);
+    EXPECT_EQ(early.Write(), nullptr);
+    EXPECT_TRUE(freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
+    KivoBase::s_Instance = base.get();
+    EXPECT_EQ(early.Write(), base.get());
+    EXPECT_THROW(
         {
-          GUARD(inner);
-          EXPECT_EQ(KivoBase::s_Locked, 2);
-        }
-        EXPECT_EQ(KivoBase::s_Locked, 1);
-        EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "the outer guard still holds the lock";
-        throw std::runtime_error("failed while holding the tree");
-      },
-      std::runtime_error);
+          GUARD(outer);
+          EXPECT_EQ(outer.Read(), base.get());
+          EXPECT_FALSE(outer.iLocked()) << "Read and Write set no flag";
+          {
+            GUARD(inner);
+            EXPECT_EQ(KivoBase::s_Locked, 2);
+          }
+          EXPECT_EQ(KivoBase::s_Locked, 1);
+          EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "the outer guard still holds the lock";
+          throw std::runtime_error("failed while holding the tree");
+        },
+        std::runtime_error);
+    EXPECT_EQ(KivoBase::s_Locked, 0);
+  }
+  EXPECT_EQ(KivoBase::s_Locked, 0) << "the early guard released nothing it did not take";
+  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
+  {
+    GUARD(guard);
+    KivoBase::s_Instance = nullptr;
+    EXPECT_EQ(guard.Write(), nullptr);
+    EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "a base going away still leaves the lock held";
+  }
+  EXPECT_EQ(KivoBase::s_Locked, 0);
+  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
 }
 
-TEST_F(TreeLockTest, SecondThreadWaitsUntilTheOuterGuardEnds) {
+TEST(KivoLocker, SecondThreadWaitsUntilTheOuterGuardEnds) {
+  KivoBase base;
+  KivoBase::s_Instance = &base;
   std::atomic<bool> outerReleased{false};
   std::atomic<bool> otherHasLock{false};
   std::atomic<bool> otherSawRelease{false};
@@ -107,7 +98,6 @@ TEST_F(TreeLockTest, SecondThreadWaitsUntilTheOuterGuardEnds) {
     GUARD(guard);
     otherSawRelease = outerReleased.load();
     otherHasLock = true;
-    EXPECT_EQ(guard.Write(), base);
     EXPECT_EQ(KivoBase::s_Locked, 1);
   });
   inner.reset();
@@ -117,18 +107,31 @@ TEST_F(TreeLockTest, SecondThreadWaitsUntilTheOuterGuardEnds) {
   outer.reset();
   other.join();
   EXPECT_TRUE(otherSawRelease) << "the other thread got the lock before the outer guard ended";
+  KivoBase::s_Instance = nullptr;
 }
 
 // Threads change the tree only under guards; a stop takes the base away while they
 // wait for the lock, and they find none.
-TEST_F(TreeLockTest, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
+TEST(KivoLocker, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
+  KivoTest::LogCapture log(AppLogErrors);
+  KivoTest::TempDir dir;
+  auto* base = new KivoBase();
+  KivoBase::s_Instance = base;
+  ASSERT_TRUE(base->Boot(wxString::FromUTF8(dir.write("boot.xml", "<kivo name='kivo'/>").c_str())));
   std::atomic<int> rounds{0};
   std::vector<int> results(3, 0);
   std::vector<std::thread> workers;
   for (int w = 0; w < 3; ++w) workers.emplace_back([w, &results, &rounds] { results[w] = workOnTree(w, rounds); });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (rounds < 600 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-  stopBase();
+  {
+    // What the library's stop does: under the tree lock, clear the instance (guards
+    // read it before they take the lock), shut the tree down and delete the base.
+    GUARD(guard);
+    KivoBase::s_Instance = nullptr;
+    base->Shutdown();
+    delete base;
+  }
   for (auto& worker : workers) worker.join();
   int done = 0;
   for (int result : results) {
@@ -137,31 +140,7 @@ TEST_F(TreeLockTest, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
   }
   EXPECT_EQ(done, rounds.load());
   EXPECT_GE(done, 600);
-  GUARD(afterwards);
-  EXPECT_EQ(afterwards.Write(), nullptr);
-}
-
-TEST(GuardWithoutBase, ReleasesOnlyWhatItTookWhenTheBaseComesOrGoes) {
-  ASSERT_EQ(KivoBase::GetInstance(), nullptr);
-  auto base = std::make_unique<KivoBase>();
-  {
-    GUARD(guard);
-    EXPECT_EQ(guard.Write(), nullptr);
-    EXPECT_TRUE(freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
-    KivoBase::s_Instance = base.get();
-    EXPECT_EQ(guard.Write(), base.get());
-    {
-      GUARD(inner);
-      EXPECT_EQ(KivoBase::s_Locked, 1) << "only the inner guard took the lock";
-    }
-  }
-  EXPECT_EQ(KivoBase::s_Locked, 0) << "the outer guard released nothing it did not take";
-  {
-    GUARD(guard);
-    KivoBase::s_Instance = nullptr;
-    EXPECT_EQ(guard.Write(), nullptr);
-    EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "a base going away still leaves the lock held";
-  }
+  EXPECT_EQ(log.count(), 0u) << log.texts().front();
   EXPECT_EQ(KivoBase::s_Locked, 0);
   EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
 }

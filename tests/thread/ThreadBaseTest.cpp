@@ -8,8 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "kivo/app/Toolkit.h"
-#include "kivo/thread/ThreadBase.h"
+#include "kivo/kivo.h"
 #include "support/LogCapture.h"
 
 using KivoUnit::ThreadBase;
@@ -109,14 +108,4 @@ TEST_F(ThreadBaseTest, NumbersAreLiveCountsAndDestroyedObjectsShowWhatIsLeft) {
                                                 nameBuiltHere(2, wxS("C")),
                                                 wxS("~2.(1) ") + nameBuiltHere(2, wxS("C")) + wxS(": "),
                                                 wxS("~2.(0) ") + nameBuiltHere(2, wxS("B")) + wxS(": ")}));
-}
-
-TEST_F(ThreadBaseTest, DetailsAreBuiltOnceAndNeverChange) {
-  PollingThread thread(wxTHREAD_JOINABLE, wxS("Early"));
-  const wxString early = thread.getThisThreadDetails();
-  EXPECT_TRUE(early.StartsWith(wxS("1. 0x")) && early.EndsWith(wxS(", joined"))) << early;
-  ASSERT_EQ(thread.Run(), wxTHREAD_NO_ERROR);
-  thread.Wait();
-  EXPECT_EQ(thread.getThisThreadDetails(), early) << "the worker's poll did not rebuild them";
-  EXPECT_TRUE(log.contains(thread.getName() + wxS("::OnExit(): ") + early));
 }

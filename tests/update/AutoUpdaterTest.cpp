@@ -10,13 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "kivo/app/Toolkit.h"
-#include "kivo/base/KivoBase.h"
-#include "kivo/factory/iNodeFactory.h"
-#include "kivo/thread/KivoLocker.h"
-#include "kivo/thread/ThreadBase.h"
-#include "kivo/update/AutoUpdater.h"
-#include "kivo/update/KivoAutoUpdater.h"
+#include "kivo/kivo.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
