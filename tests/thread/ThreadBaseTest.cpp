@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <string>
 #include <thread>
 
 #include "kivo/kivo.h"
@@ -40,57 +38,51 @@ wxString nameBuiltHere(unsigned int number, const wxString& description) {
   return wxS("[#") + hex(wxThread::GetCurrentId()) + wxString::Format(wxS(": %u. "), number) + description + wxS("]");
 }
 
+// The toolkit comes first: a thread object must not be built before it is up.
 class ThreadBaseTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(toolkit.ok()); }
-  // Taken first: a thread object must not be built before the toolkit is up.
   KivoUnit::Toolkit::Scope toolkit;
   KivoTest::LogCapture log;
 };
 
 }  // namespace
 
-TEST_F(ThreadBaseTest, JoinableThreadLogsItsThreeLinesInTurn) {
-  const wxString name = nameBuiltHere(1, wxS("Worker"));
-  wxString details;
-  {
-    PollingThread thread(wxTHREAD_JOINABLE, wxS("Worker"));
-    EXPECT_EQ(thread.getName(), name);
-    ASSERT_EQ(thread.Run(), wxTHREAD_NO_ERROR);
-    thread.Wait();
+// A detached thread is destroyed by the toolkit, then goes on with the toolkit's
+// per-thread clean-up under a lock the process destroys at exit. Once the thread is
+// gone, a joinable thread takes the same lock and is joined, which orders that last
+// use before the exit.
+TEST_F(ThreadBaseTest, JoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
+  for (const bool detached : {false, true}) {
+    SCOPED_TRACE(detached ? "detached" : "joined");
+    log.clear();
+    const wxString name = nameBuiltHere(1, wxS("Worker"));
+    auto* thread = new PollingThread(detached ? wxTHREAD_DETACHED : wxTHREAD_JOINABLE, wxS("Worker"));
+    ASSERT_EQ(thread->Run(), wxTHREAD_NO_ERROR);
+    if (!detached) {
+      thread->Wait();
+      delete thread;
+    }
+    const std::string task = "/proc/self/task/";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    struct stat info {};
+    while ((log.count() < 3 || stat((task + std::to_string(g_KernelId)).c_str(), &info) == 0) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     EXPECT_NE(g_RunningId.load(), wxThread::GetCurrentId()) << "the details carry the worker's id";
-    details = wxS("1. ") + hex(g_RunningId) + wxS(", joined");
-    EXPECT_EQ(thread.getThisThreadDetails(), details);
+    const wxString details = wxS("1. ") + hex(g_RunningId) + (detached ? wxS(", detached") : wxS(", joined"));
+    const wxString texts[] = {name, name + wxS("::OnExit(): ") + details, wxS("~1.(0) ") + name + wxS(": ") + details};
+    const wxString functions[] = {wxS("ThreadBase"), wxS("OnExit"), wxS("~ThreadBase")};
+    const auto messages = log.messages();
+    ASSERT_EQ(messages.size(), 3u) << "the thread object was never destroyed";
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(messages[i].message, texts[i]);
+      EXPECT_EQ(messages[i].level, KivoUnit::LevelMessage);
+      EXPECT_EQ(messages[i].file, wxS("include/kivo/ThreadBase"));
+      EXPECT_EQ(messages[i].function, functions[i]);
+    }
   }
-  const auto messages = log.messages();
-  ASSERT_EQ(messages.size(), 3u);
-  const wxString texts[] = {name, name + wxS("::OnExit(): ") + details, wxS("~1.(0) ") + name + wxS(": ") + details};
-  const wxString functions[] = {wxS("ThreadBase"), wxS("OnExit"), wxS("~ThreadBase")};
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(messages[i].message, texts[i]);
-    EXPECT_EQ(messages[i].level, KivoUnit::LevelMessage);
-    EXPECT_EQ(messages[i].file, wxS("include/kivo/ThreadBase"));
-    EXPECT_EQ(messages[i].function, functions[i]);
-  }
-}
-
-TEST_F(ThreadBaseTest, DetachedThreadIsDestroyedByTheToolkitAfterItsExitLine) {
-  const wxString name = nameBuiltHere(1, wxS("Updater"));
-  auto* thread = new PollingThread(wxTHREAD_DETACHED, wxS("Updater"));
-  ASSERT_EQ(thread->Run(), wxTHREAD_NO_ERROR);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (log.count() < 3 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  const wxString details = wxS("1. ") + hex(g_RunningId) + wxS(", detached");
-  ASSERT_EQ(log.count(), 3u) << "the detached thread object was never destroyed";
-  EXPECT_EQ(log.texts(), (std::vector<wxString>{name, name + wxS("::OnExit(): ") + details,
-                                                wxS("~1.(0) ") + name + wxS(": ") + details}));
-  // A detached thread goes on with the toolkit's per-thread clean-up after its object
-  // is destroyed, under a toolkit lock the process destroys at exit. Once the thread
-  // is gone, a joinable thread takes the same lock and is joined, which orders that
-  // last use before the exit.
-  const std::string task = "/proc/self/task/" + std::to_string(g_KernelId);
-  struct stat info {};
-  while (stat(task.c_str(), &info) == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   PollingThread settler(wxTHREAD_JOINABLE, wxS("settler"));
   if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
 }
