@@ -48,7 +48,7 @@ int workOnTree(int worker, std::atomic<int>& rounds) {
 
 }  // namespace
 
-TEST(KivoLocker, GuardsNestAndReleaseOnlyWhatTheyTookWhenTheBaseComesOrGoes) {
+TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyTook) {
   ASSERT_EQ(KivoBase::GetInstance(), nullptr);
   auto base = std::make_unique<KivoBase>();
   {
@@ -57,24 +57,38 @@ TEST(KivoLocker, GuardsNestAndReleaseOnlyWhatTheyTookWhenTheBaseComesOrGoes) {
     EXPECT_TRUE(freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
     KivoBase::s_Instance = base.get();
     EXPECT_EQ(early.Write(), base.get());
+    std::atomic<bool> outerReleased{false};
+    std::atomic<bool> otherHasLock{false};
+    std::thread other;
+    {
+      GUARD(outer);
+      EXPECT_EQ(outer.Read(), base.get());
+      EXPECT_FALSE(outer.iLocked()) << "Read and Write set no flag";
+      {
+        GUARD(inner);
+        EXPECT_EQ(KivoBase::s_Locked, 2);
+        other = std::thread([&] {
+          GUARD(guard);
+          EXPECT_TRUE(outerReleased) << "the other thread got the lock before the outer guard ended";
+          otherHasLock = true;
+        });
+      }
+      EXPECT_EQ(KivoBase::s_Locked, 1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      EXPECT_FALSE(otherHasLock) << "the inner guard's end must not free the lock";
+      outerReleased = true;
+    }
+    other.join();
+    EXPECT_TRUE(otherHasLock);
     EXPECT_THROW(
         {
-          GUARD(outer);
-          EXPECT_EQ(outer.Read(), base.get());
-          EXPECT_FALSE(outer.iLocked()) << "Read and Write set no flag";
-          {
-            GUARD(inner);
-            EXPECT_EQ(KivoBase::s_Locked, 2);
-          }
-          EXPECT_EQ(KivoBase::s_Locked, 1);
-          EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "the outer guard still holds the lock";
+          GUARD(failing);
           throw std::runtime_error("failed while holding the tree");
         },
         std::runtime_error);
-    EXPECT_EQ(KivoBase::s_Locked, 0);
+    EXPECT_TRUE(freeForOthers(KivoBase::s_CS)) << "released on the exception's way out";
   }
   EXPECT_EQ(KivoBase::s_Locked, 0) << "the early guard released nothing it did not take";
-  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
   {
     GUARD(guard);
     KivoBase::s_Instance = nullptr;
@@ -83,31 +97,6 @@ TEST(KivoLocker, GuardsNestAndReleaseOnlyWhatTheyTookWhenTheBaseComesOrGoes) {
   }
   EXPECT_EQ(KivoBase::s_Locked, 0);
   EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
-}
-
-TEST(KivoLocker, SecondThreadWaitsUntilTheOuterGuardEnds) {
-  KivoBase base;
-  KivoBase::s_Instance = &base;
-  std::atomic<bool> outerReleased{false};
-  std::atomic<bool> otherHasLock{false};
-  std::atomic<bool> otherSawRelease{false};
-  const auto newGuard = [] { return std::make_unique<KivoLocker>(__LINE__, __FILE__, __func__, wxEmptyString); };
-  auto outer = newGuard();
-  auto inner = newGuard();
-  std::thread other([&] {
-    GUARD(guard);
-    otherSawRelease = outerReleased.load();
-    otherHasLock = true;
-    EXPECT_EQ(KivoBase::s_Locked, 1);
-  });
-  inner.reset();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(otherHasLock) << "the inner guard's end must not free the lock";
-  outerReleased = true;
-  outer.reset();
-  other.join();
-  EXPECT_TRUE(otherSawRelease) << "the other thread got the lock before the outer guard ended";
-  KivoBase::s_Instance = nullptr;
 }
 
 // Threads change the tree only under guards; a stop takes the base away while they
