@@ -1,14 +1,17 @@
 // The auto-updater with nodes that record their AutoUpdate calls, booted from
 // configurations written into a fresh folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "kivo/kivo.h"
@@ -42,6 +45,7 @@ bool eventually(const std::function<bool()>& condition) {
 // worker and the test, and what a recording node does after recording.
 std::mutex g_BookLock;
 std::map<wxString, std::vector<long long>> g_Calls;
+std::set<long> g_Callers;  // kernel ids
 std::function<void(iNode&)> g_Behaviour;
 
 std::vector<long long> callsOf(const wxString& name) {
@@ -60,6 +64,7 @@ class RecordingNode : public iNode {
     {
       std::lock_guard<std::mutex> guard(g_BookLock);
       g_Calls[getName()].push_back(std::llround(seconds * 1000));
+      g_Callers.insert(syscall(SYS_gettid));
     }
     if (g_Behaviour) g_Behaviour(*this);
   }
@@ -91,20 +96,32 @@ class AutoUpdateTest : public ::testing::Test {
     factory = new RecorderFactory();
   }
 
-  // Once the detached workers are gone, a joinable thread takes the toolkit's clean-up
-  // lock after them and is joined, which orders their last use of it before the next.
+  // Once every worker object is destroyed and every worker that made calls has
+  // ended, a joinable thread takes the toolkit's clean-up lock after them and is
+  // joined, which orders their last use of it before the next.
   void TearDown() override {
     stopLibrary();
     if (factory != nullptr) factory->destroy();
     delete factory;
-    EXPECT_TRUE(eventually([] {
-      const auto tasks = std::filesystem::directory_iterator("/proc/self/task");
-      return std::distance(begin(tasks), end(tasks)) == 1;
-    })) << "a worker is left";
+    const auto workers = [&](bool destroyed) {
+      const auto texts = log.texts();
+      return std::count_if(texts.begin(), texts.end(), [&](const wxString& text) {
+        return destroyed ? text.StartsWith(wxS("~")) && text.Contains(wxS(". AutoUpdaterThread]"))
+                         : text.EndsWith(wxS(". AutoUpdaterThread]"));
+      });
+    };
+    EXPECT_TRUE(eventually([&] { return workers(true) == workers(false); })) << "a worker object is left";
+    for (long thread : g_Callers) {
+      const std::string task = "/proc/self/task/" + std::to_string(thread);
+      struct stat info {};
+      EXPECT_TRUE(thread == getpid() || eventually([&] { return stat(task.c_str(), &info) != 0; })) << thread;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the last steps after the object
     Settler settler;
     if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
     g_Behaviour = nullptr;
     g_Calls.clear();
+    g_Callers.clear();
   }
 
   template <typename Work>
