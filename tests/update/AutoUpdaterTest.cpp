@@ -227,7 +227,6 @@ TEST_F(AutoUpdateTest, PassesCallDueNodesRetryMissingOnesAndEndWhenANodeStopsThe
   EXPECT_EQ(callsOf(wxS("stopper")).size(), 1u);
   EXPECT_TRUE(callsOf(wxS("after")).empty()) << "the pass ends with the stop";
   EXPECT_FALSE(passes.callAutoUpdates(3000));
-  g_Behaviour = nullptr;
 }
 
 // One in the wrong place, and something else in the right one: no node is ever
