@@ -1,66 +1,55 @@
 #include <gtest/gtest.h>
 #include <wx/thread.h>
 
-#include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "kivo/profile/Profiler.h"
 #include "kivo/profile/ProfilerHelper.h"
+#include "kivo/profile/TimeProfiler.h"
 #include "support/TempDir.h"
 
 using namespace KivoUnit;
 
 namespace {
 
+void sleepMilliseconds(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
 // The profiler is process-wide: each test uses labels of its own.
-bool hasEntry(const std::string& label) {
-  return Profiler::getSingleton().getEntries().count(label) != 0;
-}
+ProfilerEntry entryOf(const std::string& label) { return Profiler::getSingleton().getEntries().at(label); }
 
-ProfilerEntry entryOf(const std::string& label) {
-  return Profiler::getSingleton().getEntries().at(label);
-}
-
-void sleepMilliseconds(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The dump line of `label`, as the table shows it now.
-std::string expectedLine(const std::string& label) {
-  const ProfilerEntry entry = entryOf(label);
-  const unsigned int average = entry.count == 0 ? 0 : entry.total / entry.count;
-  return std::to_string(entry.thread) + ";" + std::to_string(entry.count) + ";" +
-         std::to_string(entry.finish - entry.start) + ";" + std::to_string(average) + ";" +
-         std::to_string(entry.total) + ";\"" + label + "\"";
-}
-
-// Every line of the current table, header first, in label order.
-std::vector<std::string> expectedTable() {
-  std::vector<std::string> lines{"Thread;Count;Last;Average;Total;Label"};
-  for (const auto& [label, entry] : Profiler::getSingleton().getEntries()) {
-    lines.push_back(expectedLine(label));
+// The table as a dump writes it now: header, then one line per label in order.
+std::string expectedTable() {
+  std::string table = "Thread;Count;Last;Average;Total;Label\n";
+  for (const auto& [label, e] : Profiler::getSingleton().getEntries()) {
+    const unsigned int average = e.count == 0 ? 0 : e.total / e.count;
+    for (unsigned long field : {e.thread, 0ul + e.count, 0ul + (e.finish - e.start), 0ul + average, 0ul + e.total}) {
+      table += std::to_string(field) + ";";
+    }
+    table += "\"" + label + "\"\n";
   }
-  return lines;
+  return table;
 }
+
+// A stopwatch whose clock always reads 5 s, to watch the "since" operations go
+// through the virtual table.
+class FrozenProfiler : public TimeProfiler {
+ public:
+  using TimeProfiler::getMicroseconds;
+  unsigned int getMicroseconds() const override { return 5000000; }
+  unsigned int getMilliseconds() const override { return 5000; }
+  double getSeconds() const override { return 5.0; }
+};
 
 }  // namespace
 
-TEST(Profiler, FinishCountsTheSectionAndAddsEveryTime) {
+TEST(Profiler, FinishCountsTheSectionAndAddsEveryTimeFromEveryThread) {
   Profiler& profiler = Profiler::getSingleton();
   profiler.finish("never started");
-  EXPECT_FALSE(hasEntry("never started"));
+  EXPECT_EQ(profiler.getEntries().count("never started"), 0u);
   profiler.start("twice");
   EXPECT_EQ(entryOf("twice").count, 0u);
   sleepMilliseconds(2);
@@ -68,69 +57,107 @@ TEST(Profiler, FinishCountsTheSectionAndAddsEveryTime) {
   const ProfilerEntry first = entryOf("twice");
   EXPECT_GE(first.finish - first.start, 2000u);
   EXPECT_EQ(first.total, first.finish - first.start);
-  EXPECT_EQ(first.thread, wxThread::GetCurrentId());
   sleepMilliseconds(2);
   profiler.finish("twice");
   const ProfilerEntry second = entryOf("twice");
   EXPECT_EQ(second.count, 2u);
   EXPECT_EQ(second.start, first.start);
   EXPECT_EQ(second.total, first.total + (second.finish - second.start));
-}
 
-TEST(Profiler, SectionsFromSeveralThreadsAreAllCounted) {
-  constexpr int kThreads = 4;
-  constexpr int kRounds = 500;
   std::vector<std::thread> threads;
-  std::vector<unsigned long> ids(kThreads);
-  for (int t = 0; t < kThreads; ++t) {
+  std::vector<unsigned long> ids(4);
+  for (size_t t = 0; t < ids.size(); ++t) {
     threads.emplace_back([t, &ids] {
       ids[t] = wxThread::GetCurrentId();
-      const std::string own = "own section " + std::to_string(t);
-      for (int round = 0; round < kRounds; ++round) {
-        ProfilerHelper shared("shared section");
-        ProfilerHelper mine(own);
-      }
+      for (int round = 0; round < 500; ++round) ProfilerHelper shared("shared"), mine("own " + std::to_string(t));
     });
   }
   for (auto& thread : threads) thread.join();
-  EXPECT_EQ(entryOf("shared section").count, static_cast<unsigned int>(kThreads * kRounds));
-  for (int t = 0; t < kThreads; ++t) {
-    const ProfilerEntry entry = entryOf("own section " + std::to_string(t));
-    EXPECT_EQ(entry.count, static_cast<unsigned int>(kRounds));
-    EXPECT_EQ(entry.thread, ids[t]) << "the last finisher of a thread's own section";
+  EXPECT_EQ(entryOf("shared").count, 2000u);
+  for (size_t t = 0; t < ids.size(); ++t) {
+    EXPECT_EQ(entryOf("own " + std::to_string(t)).count, 500u);
+    EXPECT_EQ(entryOf("own " + std::to_string(t)).thread, ids[t]) << "the thread that finished it last";
   }
 }
 
-TEST(ProfilerHelper, ProfilesItsScopeAndDumpsTheWholeTableToStandardOutput) {
+TEST(ProfilerHelper, DumpsTheWholeTableToStandardOutputAFileOrNowhere) {
   Profiler::getSingleton().start("started only");
-  testing::internal::CaptureStdout();
-  {
-    ProfilerHelper scope("dumped to stdout", true);
-    EXPECT_TRUE(hasEntry("dumped to stdout"));
-    sleepMilliseconds(2);
-  }
-  const std::string written = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(entryOf("dumped to stdout").count, 1u);
-  EXPECT_GE(entryOf("dumped to stdout").total, 2000u);
-  EXPECT_EQ(linesOf(written), expectedTable());
-  EXPECT_NE(written.find(";0;\"started only\"\n"), std::string::npos)
-      << "an unfinished section averages 0";
-}
-
-TEST(ProfilerHelper, DumpsToAFileOrNowhereAndLeavesStandardOutputAsItWas) {
   KivoTest::TempDir folder;
   const std::string file = folder.write("profile.csv", "old content that goes away\n");
-  const std::string unopenable = folder.file("missing folder/profile.csv");
   std::streambuf* const before = std::cout.rdbuf();
   testing::internal::CaptureStdout();
+  { ProfilerHelper scope("dumped to stdout", true); }
+  const std::string written = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(entryOf("dumped to stdout").count, 1u);
+  EXPECT_EQ(written, expectedTable());
+  EXPECT_NE(written.find(";0;\"started only\"\n"), std::string::npos) << "an unfinished section averages 0";
+
+  testing::internal::CaptureStdout();
   { ProfilerHelper scope("dumped to a file", true, file); }
-  const std::vector<std::string> table = expectedTable();
-  { ProfilerHelper scope("dumped nowhere", true, unopenable); }
+  const std::string table = expectedTable();
+  { ProfilerHelper scope("dumped nowhere", true, folder.file("missing folder/profile.csv")); }
   std::cout << "still standard output" << std::flush;
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "still standard output");
   EXPECT_EQ(std::cout.rdbuf(), before);
   EXPECT_TRUE(std::cout.good());
-  EXPECT_EQ(linesOf(folder.read("profile.csv")), table);
+  EXPECT_EQ(folder.read("profile.csv"), table);
   EXPECT_EQ(folder.read("missing folder/profile.csv"), "");
   EXPECT_EQ(entryOf("dumped nowhere").count, 1u) << "the section is still profiled";
+}
+
+TEST(TimeProfiler, ClockAdvancesAndStampsConvertUnitsAndSurviveClear) {
+  TimeProfiler clock;
+  EXPECT_EQ(clock.getMicroseconds("x"), 0u) << "an absent stamp reads zero";
+  EXPECT_EQ(clock.getReport("", "\n"), "") << "and is not created";
+  clock.stamp("c", clock.getMicroseconds());
+  sleepMilliseconds(20);
+  EXPECT_TRUE(clock.getMicroseconds() >= 20000 && clock.getMilliseconds() >= 20 && clock.getSeconds() >= 0.02);
+  EXPECT_GE(clock.timestamp("d", "c"), 20000u);
+  EXPECT_GE(clock.timestamp("b", "absent"), 20000u) << "since an absent stamp: the current time";
+  clock.stamp("a", 1500);
+  EXPECT_EQ(clock.stamp("a", 2567890), 2567890u);
+  EXPECT_EQ(clock.getMilliseconds("a"), 2567u);
+  EXPECT_DOUBLE_EQ(clock.getSeconds("a"), 2.56789);
+  clock.clear();
+  EXPECT_TRUE(clock.getSeconds() == 0.0 && clock.getMicroseconds() == 0 && clock.getMilliseconds() == 0);
+  EXPECT_EQ(clock.getMicroseconds("a"), 2567890u);
+
+  FrozenProfiler frozen;
+  frozen.stamp("start", 1250000);
+  EXPECT_EQ(frozen.getMicrosecondsSince("start"), 3750000u);
+  EXPECT_EQ(frozen.getMillisecondsSince("start"), 3750u);
+  EXPECT_DOUBLE_EQ(frozen.getSecondsSince("start"), 3.75);
+  EXPECT_EQ(frozen.timestamp("now"), 5000000u);
+  EXPECT_EQ(frozen.timestamp("span", "start"), 3750000u);
+}
+
+TEST(TimeProfiler, ReportListsMatchingStampsInNameOrder) {
+  TimeProfiler clock;
+  clock.stamp("unload", 250);
+  clock.stamp("boot", 1500000);
+  clock.stamp("load.xml", 2345678);
+  EXPECT_EQ(clock.getReport("", "\n"),
+            "boot: 1.500 seconds (1500000 microseconds)\n"
+            "load.xml: 2.346 seconds (2345678 microseconds)\n"
+            "unload: 0.000 seconds (250 microseconds)\n");
+  EXPECT_EQ(clock.getReport("load", "; "),
+            "load.xml: 2.346 seconds (2345678 microseconds); unload: 0.000 seconds (250 microseconds); ");
+  EXPECT_EQ(clock.getReport("none", "\n"), "");
+  clock.stamp("Zeit f\u00fcr Gr\u00f6\u00dfe", 1000);  // the filter compares whole characters
+  EXPECT_EQ(clock.getReport("Gr\u00f6\u00dfe", "|"), "Zeit f\u00fcr Gr\u00f6\u00dfe: 0.001 seconds (1000 microseconds)|");
+
+  // A copy starts its own clock and takes no stamps; assignment restarts a cleared
+  // clock and keeps the profiler's own stamps.
+  sleepMilliseconds(20);
+  TimeProfiler copy(clock);
+  EXPECT_LT(copy.getMicroseconds(), clock.getMicroseconds());
+  EXPECT_EQ(copy.getReport("", "\n"), "");
+  copy.stamp("own", 7);
+  copy.clear();
+  copy = clock;
+  sleepMilliseconds(2);
+  EXPECT_GT(copy.getMicroseconds(), 0u);
+  EXPECT_LT(copy.getMicroseconds(), clock.getMicroseconds());
+  EXPECT_EQ(copy.getMicroseconds("own"), 7u);
+  EXPECT_EQ(copy.getMicroseconds("boot"), 0u);
 }
