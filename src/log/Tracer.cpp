@@ -10,6 +10,7 @@
 #include "kivo/app/Application.h"
 #include "kivo/log/GateKeeper.h"
 #include "kivo/log/LogListener.h"
+#include "log/SourceTextCache.h"
 #include "platform/DebugOutput.h"
 #include "platform/ProcessId.h"
 
@@ -27,6 +28,49 @@ wxCriticalSection& tracerLock() {
 GateKeeper& tracerGate() {
   static GateKeeper* gate = new GateKeeper();
   return *gate;
+}
+
+// Source paths and function names in their wide form, used under the tracer lock.
+SourceTextCache& sourceTexts() {
+  static SourceTextCache* cache = new SourceTextCache();
+  return *cache;
+}
+
+// wxString has no move: a swap hands buffers over without copying them.
+void exchange(PoolMessage& a, PoolMessage& b) {
+  std::swap(a.level, b.level);
+  std::swap(a.line, b.line);
+  std::swap(a.threadId, b.threadId);
+  std::swap(a.processId, b.processId);
+  std::swap(a.time, b.time);
+  a.message.swap(b.message);
+  a.file.swap(b.file);
+  a.function.swap(b.function);
+}
+
+// Copies into the buffer `to` already has, unless that buffer is far larger than
+// the text, so that one long message does not keep its memory in the queue forever.
+void assignText(wxString& to, const wxString& from) {
+  if (to.capacity() > 4 * from.length() + 64) {
+    wxString(from).swap(to);
+  } else {
+    to = from;
+  }
+}
+
+void assignMessage(PoolMessage& to, const PoolMessage& from) {
+  to.level = from.level;
+  to.line = from.line;
+  to.threadId = from.threadId;
+  to.processId = from.processId;
+  to.time = from.time;
+  assignText(to.message, from.message);
+  assignText(to.file, from.file);
+  assignText(to.function, from.function);
+}
+
+void writeToDebugger(const PoolMessage& message) {
+  platform::DebugOutput::write(Application::getApp().getName() + wxS(": ") + message.toString());
 }
 
 const wchar_t* const kLevelNames[] = {L"Debug",   L"Verbose", L"Info",       L"Message",
@@ -55,24 +99,50 @@ Tracer::Tracer() : m_Listener(nullptr) {}
 void Tracer::Log(int level, const wxString& message, unsigned int line, const char* file,
                  const char* function) {
   if (!isOkLevel(level)) return;
-  deliver(PoolMessage(message, level, file, line, function, static_cast<long>(::time(nullptr))));
+  const long now = static_cast<long>(::time(nullptr));
+  wxCriticalSectionLocker lock(tracerLock());
+  GateKeeper::Entry entry(tracerGate());
+  if (!entry.isOutermost()) {  // a listener logging from inside onLog
+    if (platform::DebugOutput::isEnabled()) {
+      writeToDebugger(PoolMessage(message, level, file, line, function, now));
+    }
+    return;
+  }
+  // Filled in place, so that the queue's buffers and the converted source texts
+  // are reused rather than allocated for every message.
+  PoolMessage& queued = appendToQueue();
+  queued.level = level;
+  queued.line = line;
+  queued.threadId = static_cast<unsigned long>(wxThread::GetCurrentId());
+  queued.processId = platform::currentProcessId();
+  queued.time = now;
+  assignText(queued.message, message);
+  assignText(queued.file, sourceTexts().wide(file));
+  assignText(queued.function, sourceTexts().wide(function));
+  announceNewest();
 }
 
 void Tracer::Log(const PoolMessage& message) {
   if (!isOkLevel(message.level)) return;
-  deliver(PoolMessage(message));  // copied before the lock is taken
+  wxCriticalSectionLocker lock(tracerLock());
+  GateKeeper::Entry entry(tracerGate());
+  if (!entry.isOutermost()) {  // a listener logging from inside onLog
+    if (platform::DebugOutput::isEnabled()) writeToDebugger(message);
+    return;
+  }
+  assignMessage(appendToQueue(), message);
+  announceNewest();
 }
 
-void Tracer::deliver(PoolMessage&& message) {
-  wxCriticalSectionLocker lock(tracerLock());
-  if (platform::DebugOutput::isEnabled()) {
-    platform::DebugOutput::write(Application::getApp().getName() + wxS(": ") +
-                                 message.toString());
-  }
-  GateKeeper::Entry entry(tracerGate());
-  if (!entry.isOutermost()) return;  // a listener logging from inside onLog
-  m_Queue.push_back(std::move(message));
+PoolMessage& Tracer::appendToQueue() {
+  m_Queue.emplace_back(wxString(), 0, nullptr, 0, nullptr, 0L);
+  if (m_Queue.size() > MaxQueuedMessages) exchange(m_Queue.back(), m_Queue.front());
   while (m_Queue.size() > MaxQueuedMessages) m_Queue.pop_front();
+  return m_Queue.back();
+}
+
+void Tracer::announceNewest() {
+  if (platform::DebugOutput::isEnabled()) writeToDebugger(m_Queue.back());
   if (m_Listener) m_Listener->onLog(m_Queue.back());
 }
 

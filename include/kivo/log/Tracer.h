@@ -42,8 +42,11 @@ class KIVO_API Tracer {
              const wxString& message);
 
  private:
-  // Takes the filtered message into the queue and hands it to the listener.
-  void deliver(PoolMessage&& message);
+  // A new message at the back of the queue, to be filled in. When the queue is
+  // full it holds the oldest message's buffers, which the new text reuses.
+  PoolMessage& appendToQueue();
+  // Sends the newest queued message to the debugger output and the listener.
+  void announceNewest();
 
   LogListener* m_Listener;
   std::deque<PoolMessage> m_Queue;
