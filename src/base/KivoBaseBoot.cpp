@@ -1,6 +1,7 @@
 // Booting the tree from a configuration file, the fixed registration paths, and
 // shutting the tree down again.
-#include <map>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <tinyxml.h>
@@ -39,24 +40,74 @@ void forEachBelow(const iNode& top, Visit visit) {
   }
 }
 
+// One node of the tree as it stood before a walk that destroys nodes.
+struct Visit {
+  unsigned int id;
+  int path;  // into the paths kept for nodes that may be gone before their turn, or -1
+  iNode* node;
+  bool gone;
+};
+
 // Calls `visit(node, path)` for every node below `top`, newest first. Nodes are found
 // as themselves, not by path: a node that shares its name with an earlier sibling is
 // reached by no path. `node` is null for one already gone with an ancestor that
-// `visit` destroyed before it (a node moved under a newer one).
-template <typename Visit>
-void forEachNewestFirst(const iNode& top, Visit visit) {
-  NodesByReverseConstructionId order;
-  top.getChildrenSortedByReverseConstructionId(order);
-  std::map<unsigned int, iNode*> alive;
-  forEachBelow(top, [&](iNode& node) { alive[node.getConstructionId()] = &node; });
-  for (const auto& entry : order) {
-    const auto found = alive.find(entry.first);
-    iNode* node = found != alive.end() ? found->second : nullptr;
-    if (node != nullptr) {
-      forEachBelow(*node, [&](iNode& below) { alive.erase(below.getConstructionId()); });
-      alive.erase(found);
+// `visit` destroyed before it (a node moved under a newer one); `path` is its full
+// path then, and empty for a node that is still there.
+template <typename VisitNode>
+void forEachNewestFirst(const iNode& top, VisitNode visit) {
+  std::vector<Visit> order;
+  // A hint, the nodes alive in the process, within reason.
+  order.reserve(std::min(iNode::s_Constructed - iNode::s_Destroyed, 1u << 20));
+  std::vector<wxString> paths;
+  const auto keepPath = [&paths](const iNode& node) {
+    paths.push_back(node.GetFullPath());
+    return static_cast<int>(paths.size() - 1);
+  };
+  // In document order, with the newest ancestor of each node: a node older than one
+  // of its ancestors goes with that ancestor, so its path is taken while it is there.
+  std::vector<std::pair<iNode*, unsigned int>> pending;
+  const auto pushChildren = [&pending](const iNode& node, unsigned int newest) {
+    const NodeList& children = node.getChildren();
+    for (auto child = children.rbegin(); child != children.rend(); ++child) {
+      if (*child != nullptr) pending.emplace_back(*child, newest);
     }
-    visit(node, entry.second);
+  };
+  pushChildren(top, 0u);
+  while (!pending.empty()) {
+    const auto [node, newestAbove] = pending.back();
+    pending.pop_back();
+    const unsigned int id = node->getConstructionId();
+    order.push_back({id, id < newestAbove ? keepPath(*node) : -1, node, false});
+    pushChildren(*node, std::max(id, newestAbove));
+  }
+  // A tree read from files was made in document order: reversed, it is newest first.
+  std::reverse(order.begin(), order.end());
+  const auto newerFirst = [](const Visit& a, const Visit& b) { return a.id > b.id; };
+  if (!std::is_sorted(order.begin(), order.end(), newerFirst)) {
+    std::sort(order.begin(), order.end(), newerFirst);
+  }
+  const auto entryOf = [&order](unsigned int id) -> Visit* {
+    const auto found = std::lower_bound(
+        order.begin(), order.end(), id, [](const Visit& entry, unsigned int key) { return entry.id > key; });
+    return found != order.end() && found->id == id ? &*found : nullptr;
+  };
+  const wxString still;
+  for (Visit& entry : order) {
+    if (entry.gone) {
+      visit(nullptr, paths[static_cast<size_t>(entry.path)]);
+      continue;
+    }
+    entry.gone = true;
+    // Whatever hangs below the node now goes with it.
+    if (!std::as_const(*entry.node).getChildren().empty()) {
+      forEachBelow(*entry.node, [&](iNode& below) {
+        Visit* listed = entryOf(below.getConstructionId());
+        if (listed == nullptr || listed->gone) return;
+        listed->gone = true;
+        if (listed->path < 0) listed->path = keepPath(below);
+      });
+    }
+    visit(entry.node, still);
   }
 }
 
@@ -195,7 +246,7 @@ bool KivoBase::Shutdown() {
     } else if (iNode* parent = node->getParent()) {
       parent->DestroyChild(node);
     } else {
-      detail::report(LevelWarning, wxString::Format(wxS("No parent for '%s'"), path), __LINE__,
+      detail::report(LevelWarning, wxString::Format(wxS("No parent for '%s'"), node->GetFullPath()), __LINE__,
                      kSourcePath, "Shutdown");
     }
   });

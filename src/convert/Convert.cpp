@@ -28,6 +28,23 @@ namespace {
 
 constexpr size_t kMaxFilenameLength = 260;
 
+// Most texts are ASCII, where UTF-8 and the wide form hold the same values: they are
+// converted in one pass and one allocation instead of wx's measure-then-convert.
+bool isAscii(const char* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+wxString wideFromUtf8(const char* text, size_t length) {
+  constexpr size_t kOnStack = 256;
+  if (length > kOnStack || !isAscii(text, length)) return wxString::FromUTF8(text, length);
+  wchar_t wide[kOnStack];
+  for (size_t i = 0; i < length; ++i) wide[i] = static_cast<unsigned char>(text[i]);
+  return wxString(wide, length);
+}
+
 // Fixed-point text that ignores the process locale: files written in one locale
 // must read back in any other.
 wxString formatFixed(double value, int precision) {
@@ -183,8 +200,17 @@ wxDateTime Convert::StringToDateTime(const wxString& text) {
 }
 
 std::string Convert::StringToSTD(const wxString& text) {
-  const wxScopedCharBuffer utf8 = text.utf8_str();
-  return std::string(utf8.data(), utf8.length());
+  const wchar_t* wide = text.wx_str();
+  const size_t length = text.length();
+  std::string narrow(length, '\0');
+  for (size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned int>(wide[i]) >= 0x80) {
+      const wxScopedCharBuffer utf8 = text.utf8_str();
+      return std::string(utf8.data(), utf8.length());
+    }
+    narrow[i] = static_cast<char>(wide[i]);
+  }
+  return narrow;
 }
 
 std::string Convert::StringToSTD(const char* text) { return std::string(text); }
@@ -196,7 +222,7 @@ std::string Convert::StringToSTD(const wchar_t* text) {
 std::string Convert::StringToSTD(const std::string& text) { return text; }
 
 wxString Convert::StringToWX(const char* text) {
-  return text ? wxString::FromUTF8(text) : wxString();
+  return text ? wideFromUtf8(text, std::strlen(text)) : wxString();
 }
 
 wxString Convert::StringToWX(const wchar_t* text) { return text ? wxString(text) : wxString(); }
@@ -204,7 +230,7 @@ wxString Convert::StringToWX(const wchar_t* text) { return text ? wxString(text)
 wxString Convert::StringToWX(const wxString& text) { return text; }
 
 wxString Convert::StringToWX(const std::string& text) {
-  return wxString::FromUTF8(text.data(), text.size());
+  return wideFromUtf8(text.data(), text.size());
 }
 
 std::string Convert::ToValidUTF8(const char* text) {

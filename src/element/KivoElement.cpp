@@ -1,6 +1,7 @@
 #include "kivo/element/KivoElement.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <tinyxml.h>
 
@@ -15,6 +16,19 @@ namespace {
 constexpr const char* kSourcePath = "include/kivo/KivoElement";
 
 std::string narrow(const wxString& text) { return Convert::StringToSTD(text); }
+
+// An attribute name to look up with, made in one buffer reused by the thread: looking
+// up is far more frequent than storing, and a long name would otherwise be allocated.
+const std::string& lookupKey(const wxString& name) {
+  thread_local std::string key;
+  key.clear();
+  const wchar_t* letters = name.wx_str();
+  for (size_t i = 0; i < name.length(); ++i) {
+    if (static_cast<unsigned int>(letters[i]) >= 0x80) return key = narrow(name);
+    key.push_back(static_cast<char>(letters[i]));
+  }
+  return key;
+}
 
 bool isNameStartByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
@@ -53,6 +67,18 @@ bool writable(const std::string& name, const std::string& value, const wxString&
                                   printable(name), element, problem),
                  __LINE__, kSourcePath, "Write");
   return false;
+}
+
+// True when the UTF-8 `text` is ASCII and spells `wide`.
+bool sameAsciiText(const char* text, const wxString& wide) {
+  const size_t length = std::strlen(text);
+  if (length != wide.length()) return false;
+  const wchar_t* letters = wide.wx_str();
+  for (size_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80 || static_cast<wchar_t>(c) != letters[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -126,6 +152,12 @@ void KivoElement::setRawName(const wxString& name) {
 }
 
 void KivoElement::setEncodedName(const wxString& name) {
+  // Most names hold no "/" and need no encoding: keep them without a copy.
+  if (name.find(wxS('/')) == wxString::npos) {
+    if (name.empty()) return;
+    setRawName(encodesToItself(name.wx_str(), name.length()) ? name : encode(name));
+    return;
+  }
   wxString safe = name;
   safe.Replace(wxS("/"), wxS("_"));
   if (safe.empty()) return;
@@ -140,19 +172,25 @@ void KivoElement::setName(const wxString& name) {
 }
 
 void KivoElement::setLabel(const wxString& label) {
-  wxString stored = label.empty() ? derivedLabel() : label;
+  if (!label.empty()) {
+    if (label == m_Label) return;
+    m_Label = label;
+    onIdentityChanged();
+    return;
+  }
+  wxString stored = derivedLabel();
   if (stored == m_Label) return;
   m_Label.swap(stored);
   onIdentityChanged();
 }
 
 bool KivoElement::hasAttribute(const wxString& name) const {
-  return m_Attributes.has(narrow(name));
+  return m_Attributes.has(lookupKey(name));
 }
 
 wxString KivoElement::getAttribute(const wxString& name, const wxString& def) const {
   const AttributeSet::Map& map = m_Attributes.get();
-  const auto found = map.find(narrow(name));
+  const auto found = map.find(lookupKey(name));
   return found == map.end() ? def : Convert::StringToWX(found->second);
 }
 
@@ -253,7 +291,8 @@ const AttributeSet& KivoElement::getAttributeSet() const { return m_Attributes; 
 bool KivoElement::Read(TiXmlElement* element) {
   if (element == nullptr) return false;
   m_Tie = element;
-  m_Element = &intern(GetValue(element));
+  // Most nodes were made for the element name they read: no need to convert it again.
+  if (!sameAsciiText(element->Value(), *m_Element)) m_Element = &intern(GetValue(element));
   for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next()) {
     m_Attributes.set(a->NameTStr(), a->ValueStr());
   }

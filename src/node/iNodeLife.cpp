@@ -41,9 +41,8 @@ bool iNode::Init() {
   // Each child's Init clears its own children, so only this level is cleared here;
   // a full CleanUp per node would walk every subtree once per level above it.
   dropDashedChildren();
-  if (hasAttribute(wxS("auto_update_interval"))) {
-    registerAutoUpdater(getDoubleAttribute(wxS("auto_update_interval"), 1.0));
-  }
+  static const wxString kInterval(wxS("auto_update_interval"));
+  if (hasAttribute(kInterval)) registerAutoUpdater(getDoubleAttribute(kInterval, 1.0));
   for (size_t i = 0; i < m_Children.size(); ++i) {
     if (iNode* child = m_Children[i]) child->Init();
   }

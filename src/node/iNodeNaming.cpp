@@ -58,19 +58,20 @@ wxString iNode::generateChildName(wxString& name, wxString& label) {
 void iNode::setName(const wxString& newName) {
   const wxString oldName = getName();
   KivoElement::setName(newName);
-  wxString name = getName();
-  wxString label = getLabel();
-  if (name == oldName) return;
+  if (getName() == oldName) return;
   iNode* parent = getParent();
   if (parent != nullptr) {
     for (const iNode* sibling : parent->m_Children) {
-      if (sibling == nullptr || sibling == this || sibling->getName() != name) continue;
+      if (sibling == nullptr || sibling == this || sibling->getName() != getName()) continue;
+      wxString name = getName();
+      wxString label = getLabel();
       parent->generateChildName(name, label);
       setRawName(name);
       setLabel(label);
       break;
     }
   }
+  if (getListeners().empty()) return;
   const wxString stored = getName();
   notifyListeners([&](iNodeListener* listener) { listener->onNameChanged(this, stored); });
 }
@@ -78,6 +79,7 @@ void iNode::setName(const wxString& newName) {
 void iNode::setLabel(const wxString& label) {
   if (label.empty()) return;
   KivoElement::setLabel(label);
+  if (getListeners().empty()) return;
   notifyListeners([&](iNodeListener* listener) { listener->onLabelChanged(this, label); });
 }
 

@@ -89,6 +89,8 @@ void generateName(iNode& parent, iNode& node) {
 
 // A second child of the same name is kept, but a path always finds the first.
 void reportHiddenSibling(const iNode& node, const TiXmlElement& element) {
+  // Files may hold thousands: build no text the tracer would drop.
+  if (!Tracer::isOkLevel(LevelWarning)) return;
   detail::report(LevelWarning,
                  wxString::Format(wxS("Node '%s' in '%s' line %i has the name of an earlier sibling; "
                                       "no path reaches it"),
@@ -109,7 +111,9 @@ void readChild(iNode& reader, KivoBase& base, TiXmlElement& element,
     return;
   }
   iNode* parent = &reader;
-  if (!reader.ParsePath(node->getName()).empty()) {
+  // Only a name holding "/" can be a path.
+  const bool maybePath = node->getName().find(wxS('/')) != wxString::npos;
+  if (maybePath && !reader.ParsePath(node->getName()).empty()) {
     parent = parentForPathName(reader, base, *node, element, readLocation(readerElement));
   }
   if (node->getName().empty()) generateName(*parent, *node);
@@ -140,7 +144,19 @@ bool iNode::Read(TiXmlElement* element) {
   if (!KivoElement::Read(element)) return false;
   KivoBase* base = KivoBase::GetInstance();
   if (base == nullptr) return false;
-  m_IncludeName = GetCombined(element, wxS("include"), wxString());
+  // Few elements name an include file: look before building any text.
+  const bool names = element->Attribute("include") != nullptr ||
+                     element->FirstChildElement("include") != nullptr;
+  m_IncludeName = names ? GetCombined(element, wxS("include"), wxString()) : wxString();
+  if (m_Children.empty()) {
+    // One allocation for the list rather than one per doubling.
+    size_t elements = 0;
+    for (const TiXmlElement* child = element->FirstChildElement(); child != nullptr;
+         child = child->NextSiblingElement()) {
+      ++elements;
+    }
+    m_Children.reserve(elements);
+  }
   for (TiXmlElement* child = element->FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
     readChild(*this, *base, *child, element);
@@ -245,7 +261,8 @@ bool iNode::Save() {
 
 void iNode::readAttributes() {
   KivoElement::readAttributes();
-  setReadOnly(getAttribute(wxS("read_only"), wxString()) == wxS("true"));
+  static const wxString kReadOnly(wxS("read_only"));
+  setReadOnly(getAttribute(kReadOnly, wxString()) == wxS("true"));
 }
 
 void iNode::writeAttributes() {

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <vector>
 
 #include <tinyxml.h>
@@ -36,7 +38,14 @@ bool refuse(wxString& reason, const wxString& text) {
 class NestingScanner {
  public:
   void feed(const char* data, size_t size) {
-    for (size_t i = 0; i < size; ++i) step(data[i]);
+    const char* end = data + size;
+    for (const char* p = data; p < end;) {
+      // Text and quoted values are most of a file: skip to the byte that ends them.
+      const char* stop = skipTo(p, end);
+      if (stop == end) break;
+      step(*stop);
+      p = stop + 1;
+    }
   }
   int maxDepth() const { return m_MaxDepth; }
   int deepLine() const { return m_DeepLine; }
@@ -49,6 +58,22 @@ class NestingScanner {
 
  private:
   enum class State { Text, Open, Bang, Comment, CData, Declaration, Instruction, EndTag, Tag, Quoted };
+
+  // The first byte from `p` on that step must see, counting the lines passed on the way.
+  const char* skipTo(const char* p, const char* end) {
+    char wanted = 0;
+    if (m_State == State::Text) {
+      wanted = '<';
+    } else if (m_State == State::Quoted) {
+      wanted = m_Quote;
+    } else {
+      return p;
+    }
+    const auto* found = static_cast<const char*>(memchr(p, wanted, static_cast<size_t>(end - p)));
+    const char* stop = found != nullptr ? found : end;
+    m_Line += static_cast<int>(std::count(p, stop, '\n'));
+    return stop;
+  }
 
   void step(char c) {
     if (c == '\n') ++m_Line;

@@ -31,6 +31,12 @@ const wxString& internedTag(const wxString& tag) {
   return *tags->insert(tag).first;
 }
 
+// The tag every object starts with, found once.
+const wxString& firstClassTag() {
+  static const wxString& tag = internedTag(wxS("xml"));
+  return tag;
+}
+
 }  // namespace
 
 wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
@@ -42,11 +48,43 @@ wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
 }
 
 KivoXML::KivoXML(TiXmlDocument* sourceDocument)
-    : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(&internedTag(wxS("xml"))) {}
+    : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(&firstClassTag()) {}
 
 void KivoXML::appendClassTag(const wxString& marker) { m_ClassTag = &internedTag(*m_ClassTag + marker); }
 
-const wxString& KivoXML::intern(const wxString& text) { return internedTag(text); }
+void KivoXML::appendClassTag(const wchar_t* marker) {
+  struct Known {
+    const wxString* before;
+    std::wstring marker;
+    const wxString* after;
+  };
+  // A few dozen classes: a short list, looked through by the tag so far first.
+  thread_local std::vector<Known> known;
+  const wchar_t* text = marker != nullptr ? marker : L"";
+  for (const Known& entry : known) {
+    if (entry.before == m_ClassTag && entry.marker == text) {
+      m_ClassTag = entry.after;
+      return;
+    }
+  }
+  const wxString* before = m_ClassTag;
+  appendClassTag(wxString(text));
+  known.push_back({before, text, m_ClassTag});
+}
+
+const wxString& KivoXML::intern(const wxString& text) {
+  // Element names repeat from node to node: the last few found need no lock.
+  constexpr size_t kRecent = 4;
+  thread_local const wxString* recent[kRecent] = {};
+  thread_local size_t next = 0;
+  for (const wxString* known : recent) {
+    if (known != nullptr && *known == text) return *known;
+  }
+  const wxString& found = internedTag(text);
+  recent[next] = &found;
+  next = (next + 1) % kRecent;
+  return found;
+}
 
 KivoXML::~KivoXML() {
   delete m_Document;

@@ -30,7 +30,7 @@ TiXmlElement* firstChildNamed(TiXmlElement* element, const wxString& name) {
 wxString KivoXML::SafeXML(const wxString& text) { return text; }
 
 wxString KivoXML::GetValue(const TiXmlElement* element) {
-  return element ? wxString::FromUTF8(element->Value()) : wxString();
+  return element ? Convert::StringToWX(element->Value()) : wxString();
 }
 
 void KivoXML::SetValue(TiXmlElement* element, const wxString& value) {

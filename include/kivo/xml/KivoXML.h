@@ -81,6 +81,9 @@ class KIVO_API KivoXML {
  protected:
   // Class tags repeat for every object of a class: each text is held once.
   void appendClassTag(const wxString& marker);
+  // The same for a marker given as text: the tags made so far are remembered per
+  // thread, so building an object takes no lock.
+  void appendClassTag(const wchar_t* marker);
   // The one copy of a text that many objects hold (class tags, element names);
   // never released.
   static const wxString& intern(const wxString& text);
