@@ -1,10 +1,11 @@
-// LeakTest serials and silence, and the BlockAnalyzer's indented trace.
+// LeakTest serials, marks and silence, and the BlockAnalyzer's indented trace.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <thread>
-#include <vector>
 
 #include "kivo/diagnostics/BlockAnalyzer.h"
 #include "kivo/diagnostics/LeakTest.h"
@@ -15,26 +16,19 @@ using namespace KivoUnit;
 
 namespace {
 
-TEST(LeakTest, SerialsCountOnAcrossThreadsAndNormalUseIsSilent) {
+TEST(LeakTest, SerialsCountOnAcrossThreadsDestructionMarksThemAndNormalUseIsSilent) {
   KivoTest::LogCapture log;
   const auto first = std::make_unique<LeakTest>("first", u8"d\u00e9j\u00e0 vu");
   EXPECT_EQ(first->getDescription(), wxString::FromUTF8(u8"d\u00e9j\u00e0 vu"));
-
-  constexpr int kThreads = 4;
-  constexpr int kEach = 500;
+  constexpr int kThreads = 4, kEach = 500;
   std::vector<std::vector<std::uint64_t>> serials(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&serials, t] {
-      for (int i = 0; i < kEach; ++i) {
-        LeakTest probe("probe", "made and dropped");
-        serials[t].push_back(probe.getSerial());
-      }
+      for (int i = 0; i < kEach; ++i) serials[t].push_back(LeakTest("probe", "made and dropped").getSerial());
     });
   }
   for (std::thread& thread : threads) thread.join();
-  const LeakTest last("last", "");
-
   std::vector<std::uint64_t> all;
   for (const auto& own : serials) {
     EXPECT_TRUE(std::is_sorted(own.begin(), own.end()));
@@ -44,7 +38,17 @@ TEST(LeakTest, SerialsCountOnAcrossThreadsAndNormalUseIsSilent) {
   for (size_t i = 0; i < all.size(); ++i) {
     ASSERT_EQ(all[i], first->getSerial() + 1 + i) << "every serial once, none skipped";
   }
-  EXPECT_EQ(last.getSerial(), first->getSerial() + 1 + kThreads * kEach);
+  // The memory of a destroyed probe holds the destroyed mark where its serial was.
+  alignas(LeakTest) unsigned char memory[sizeof(LeakTest)];
+  const std::uint64_t serial = (new (memory) LeakTest("last", ""))->getSerial();
+  EXPECT_EQ(serial, first->getSerial() + 1 + kThreads * kEach);
+  const unsigned char* at = std::search(memory, memory + sizeof memory, reinterpret_cast<const unsigned char*>(&serial),
+                                        reinterpret_cast<const unsigned char*>(&serial + 1));
+  ASSERT_NE(at, memory + sizeof memory);
+  std::launder(reinterpret_cast<LeakTest*>(memory))->~LeakTest();
+  std::uint64_t mark = 0;
+  std::memcpy(&mark, at, sizeof mark);
+  EXPECT_EQ(mark, LeakTest::DestroyedSerial);
   EXPECT_EQ(log.count(), 0u);
 }
 
@@ -79,7 +83,6 @@ TEST(BlockAnalyzer, PrintsNestedBlocksIndentedByDepth) {
             " } // 2. [inner] END\n"
             " // main.cpp:3\n"
             "} // 1. [outer] END\n");
-
   KivoTest::StdoutCapture output;
   { KIVO_BLOCK_ANALYZER(); }
   const std::string line = std::to_string(__LINE__ - 1);

@@ -1,7 +1,5 @@
-// Loading, saving and printing documents; the static readers and writers on real elements.
+// Loading, saving and printing documents; the static readers, writers and searches on real elements.
 #include <gtest/gtest.h>
-
-#include <tuple>
 
 #include <wx/filename.h>
 
@@ -16,7 +14,7 @@ using namespace KivoTest;
 namespace {
 
 struct Document : KivoXML {
-  explicit Document(TiXmlDocument* source = nullptr) : KivoXML(source) {}
+  Document() : KivoXML(nullptr) {}
   bool Read(TiXmlElement*) override { return true; }
   bool Write(TiXmlElement*) override { return true; }
 };
@@ -70,10 +68,14 @@ TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
   EXPECT_EQ(logged(log), expected);
 }
 
-TEST_F(XmlDocument, ParseErrorsAreLoggedOnceWithPositionsCountedFromOne) {
+// A position is given only when TinyXML knows it, counted from one; an empty document's
+// error is at its start.
+TEST_F(XmlDocument, ParseErrorsAreLoggedOnceWithTheirPositionWhenKnown) {
   const std::tuple<const char*, std::string, const char*, const char*> cases[] = {
       {"tag.xml", "<root>\n  <a></b>\n</root>", "#8 [line 2:6]", "reading end tag."},
       {"cut.xml", "<root><a x=\"1", "#3 [line 1:10]", "parsing Element."},
+      {"open.xml", "<root>\n  <a/>\n\n  <!-- never closed\n  <b/>\n</root>\n",
+       "#5 [position unknown]", "reading Element value."},
       {"empty.xml", "", "#12 [line 1:1]", "document empty."},
       {"bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."},
       {"utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."}};
@@ -89,7 +91,7 @@ TEST_F(XmlDocument, ParseErrorsAreLoggedOnceWithPositionsCountedFromOne) {
   }
 }
 
-TEST(XmlAccess, NamesValuesAndAttributesCrossAsUtf8) {
+TEST(XmlAccess, TextsCrossAsUtf8AndTypedAttributesParseStrictlyOrFallBack) {
   TiXmlElement e("old");
   KivoXML::SetValue(&e, utf8("n\xC3\xA4"));
   EXPECT_EQ(KivoXML::GetValue(&e), utf8("n\xC3\xA4"));
@@ -101,18 +103,18 @@ TEST(XmlAccess, NamesValuesAndAttributesCrossAsUtf8) {
   KivoXML::SetAttr(&e, wxS("empty"), wxS(""));  // written, not removed
   EXPECT_EQ(KivoXML::GetAttr(&e, wxS("empty"), wxS("def")), wxS(""));
   EXPECT_EQ(KivoXML::GetAttr(&e, wxS("other"), wxS("def")), wxS("def"));
-}
 
-TEST(XmlAccess, TypedAttributesParseStrictlyOrFallBack) {
   auto doc = parseXml("<e t=\"TrUe\" one=\"1\" sp=\"true \" i=\"-7xyz\" w=\"abc\" x=\"1e3x\"/>");
-  const TiXmlElement* e = doc->RootElement();
-  EXPECT_TRUE(KivoXML::GetBoolAttr(e, wxS("t"), false));  // only "true", in any case
-  EXPECT_FALSE(KivoXML::GetBoolAttr(e, wxS("one"), true));
-  EXPECT_FALSE(KivoXML::GetBoolAttr(e, wxS("sp"), true));
-  EXPECT_TRUE(KivoXML::GetBoolAttr(e, wxS("missing"), true));
-  EXPECT_EQ(KivoXML::GetIntAttr(e, wxS("i"), 0), -7);
-  EXPECT_EQ(KivoXML::GetIntAttr(e, wxS("w"), 9), 9);
-  EXPECT_DOUBLE_EQ(KivoXML::GetDoubleAttr(e, wxS("x"), 0), 1000.0);
+  const TiXmlElement* typed = doc->RootElement();
+  // Only "true", in any case, is true.
+  EXPECT_EQ(wxString::Format("%i%i%i%i", KivoXML::GetBoolAttr(typed, wxS("t"), false),
+                             KivoXML::GetBoolAttr(typed, wxS("one"), true),
+                             KivoXML::GetBoolAttr(typed, wxS("sp"), true),
+                             KivoXML::GetBoolAttr(typed, wxS("missing"), true)),
+            wxS("1001"));
+  EXPECT_EQ(KivoXML::GetIntAttr(typed, wxS("i"), 0), -7);
+  EXPECT_EQ(KivoXML::GetIntAttr(typed, wxS("w"), 9), 9);
+  EXPECT_DOUBLE_EQ(KivoXML::GetDoubleAttr(typed, wxS("x"), 0), 1000.0);
   TiXmlElement w("w");
   KivoXML::SetBoolAttr(&w, wxS("x"), true);
   KivoXML::SetBoolAttr(&w, wxS("y"), false);
@@ -124,26 +126,24 @@ TEST(XmlAccess, TypedAttributesParseStrictlyOrFallBack) {
 TEST(XmlAccess, ChildTextIsReadFromTheFirstMatchAndReplacedInPlace) {
   auto doc = parseXml("<e><x/><a k=\"v\">first<i/></a><a>second</a><b/></e>");
   TiXmlElement* e = doc->RootElement();
-  EXPECT_EQ(KivoXML::GetChild(e, wxS("a"), wxS("d")), wxS("first"));
-  EXPECT_EQ(KivoXML::GetChild(e, wxS("b"), wxS("d")), wxS(""));
-  EXPECT_EQ(KivoXML::GetChild(e, wxS("c"), wxS("d")), wxS("d"));
+  EXPECT_EQ(KivoXML::GetChild(e, wxS("a"), wxS("d")) + KivoXML::GetChild(e, wxS("b"), wxS("d")) +
+                KivoXML::GetChild(e, wxS("c"), wxS("d")),
+            wxS("firstd"));
   KivoXML::SetChild(e, wxS("a"), wxS("new <text>"));
   KivoXML::SetChild(e, wxS("c"), wxS("added"));
   EXPECT_EQ(printed(*e),
             "<e><x /><a k=\"v\">new &lt;text&gt;</a><a>second</a><b /><c>added</c></e>");
 }
 
-TEST(XmlCombined, GetJoinsAttributeAndChildAndTheDefaultCountsAsAbsent) {
+TEST(XmlCombined, GetJoinsAttributeAndChildAndSetPutsMultiLineTextInOneChild) {
+  // The default counts as absent.
   const std::pair<const char*, const char*> cases[] = {
       {"<e a=\"x\"><a>y</a></e>", "xy"}, {"<e><a>y</a></e>", "y"}, {"<e a=\"x\"/>", "x"},
       {"<e/>", "d"}, {"<e a=\"d\"><a>y</a></e>", "y"}, {"<e a=\"x\"><a>d</a></e>", "x"}};
   for (const auto& [xml, expected] : cases) {
-    auto doc = parseXml(xml);
-    EXPECT_EQ(KivoXML::GetCombined(doc->RootElement(), wxS("a"), wxS("d")), utf8(expected)) << xml;
+    EXPECT_EQ(KivoXML::GetCombined(parseXml(xml)->RootElement(), wxS("a"), wxS("d")), utf8(expected))
+        << xml;
   }
-}
-
-TEST(XmlCombined, SetPutsMultiLineTextInOneChildAndOtherTextInTheAttribute) {
   auto doc = parseXml("<e a=\"old\" b=\"x\"><b>keep</b></e>");
   TiXmlElement* e = doc->RootElement();
   KivoXML::SetCombined(e, wxS("a"), wxS("one\ntwo"));
@@ -157,4 +157,32 @@ TEST(XmlCombined, SetPutsMultiLineTextInOneChildAndOtherTextInTheAttribute) {
             wxS("line 1\nline 2 & <3>"));
   KivoXML::SetCombined(again->RootElement(), wxS("b"), wxS("v"));  // leaves the child text
   EXPECT_EQ(KivoXML::GetCombined(again->RootElement(), wxS("b"), wxS("")), wxS("vkeep"));
+}
+
+TEST(XmlSearch, WildAndCommaSearchMatchAsDocumented) {
+  const std::tuple<const char*, const char*, const char*, bool> wild[] = {
+      // Without the wildcard the text must equal the pattern, case included.
+      {"abc", "abc", "*", true}, {"abcd", "abc", "*", false}, {"ABC", "abc", "*", false},
+      // The first piece stands at the start unless the pattern starts with the wildcard.
+      {"xabc", "ab*", "*", false},
+      // Pieces follow each other without overlapping; what follows the last is not examined.
+      {"a-b-c", "a*b*c", "*", true}, {"a-c-b", "a*b*c", "*", false},
+      {"aXaaXa", "aXa*aXa", "*", true}, {"abxcd", "ab*c", "*", true}, {"zzzz", "*x", "*", false},
+      {"", "*", "*", true}, {"Gr\xC3\xBC\xC3\x9F" "e", "*\xC3\xBC*e", "*", true},
+      {"Grusse", "*\xC3\xBC*", "*", false},
+      // Every character of the wildcard splits, once the pattern holds the whole wildcard.
+      {"a1b2c", "a?%b%c", "?%", true}, {"a1b2d", "a?%b%c", "?%", false},
+      {"a1b2c", "a?b%c", "?%", false}, {"a?b%c", "a?b%c", "?%", true}};
+  for (const auto& [text, pattern, wildcard, matches] : wild) {
+    EXPECT_EQ(KivoXML::WildSearch(utf8(text), utf8(pattern), utf8(wildcard)), matches)
+        << text << " " << pattern;
+  }
+  // Comma lists: items untrimmed and case-insensitive, empty only before or between commas.
+  const std::tuple<const char*, const char*, bool> comma[] = {
+      {"Alpha,Beta", "b*", true}, {"Alpha, Beta", "b*", false}, {"alpha,beta", "BETA", true},
+      {"lib*", "library", false}, {"", "*", false}, {",a", "", true}, {"a,,b", "", true},
+      {"a,", "", false}};
+  for (const auto& [list, pattern, found] : comma) {
+    EXPECT_EQ(KivoXML::CommaSearch(list, pattern), found) << list << " " << pattern;
+  }
 }
