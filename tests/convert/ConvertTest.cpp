@@ -58,16 +58,12 @@ TEST(Convert, RoundingAndBytesInHumanForm) {
 }
 
 TEST(Convert, Utf8AndTextCleaners) {
-  const wxString wide = wxString::FromUTF8("gr\xC3\xBC\xC3\x9F \xE2\x82\xAC");
-  const std::string narrow = Convert::StringToSTD(wide);
-  EXPECT_EQ(narrow, "gr\xC3\xBC\xC3\x9F \xE2\x82\xAC");
-  EXPECT_EQ(Convert::StringToWX(narrow), wide);
-  EXPECT_EQ(Convert::StringToWX(narrow.c_str()), wide);
+  // Round trips are fuzzed (fuzz/ConvertFuzzer.cpp); here the edges.
+  EXPECT_EQ(Convert::StringToSTD(wxString::FromUTF8("gr\xC3\xBC\xE2\x82\xAC")), "gr\xC3\xBC\xE2\x82\xAC");
   EXPECT_EQ(Convert::StringToWX(static_cast<const char*>(nullptr)) + Convert::StringToWX("\xFF\xFE bad") +
-                Convert::StringToWX(static_cast<const wchar_t*>(nullptr)),
-            wxS(""));
+                Convert::StringToWX(static_cast<const wchar_t*>(nullptr)) + Convert::StringToWX("\xC3\xA9"),
+            wxS("\u00e9"));
   EXPECT_EQ(Convert::StringToSTD(static_cast<const wchar_t*>(nullptr)) + Convert::StringToSTD(L"\u00e9"), "\xC3\xA9");
-
   EXPECT_EQ(Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphabets) + wxS("|") +
                 Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphaNumerics) + Convert::ToValidString(wxS("abc"), wxS("")),
             wxS("abc|abc1"));
@@ -77,19 +73,17 @@ TEST(Convert, Utf8AndTextCleaners) {
   EXPECT_EQ(Convert::SaferFilename(longName), wxString(wxS('x'), 259) + wxS("_"));
 
   KivoTest::LogCapture log;  // a bad byte is reported but kept
-  EXPECT_EQ(Convert::ToValidUTF8("gr\xC3\xBC\xC3\x9F") + Convert::ToValidUTF8("bad \xFF byte"), "gr\xC3\xBC\xC3\x9F" "bad \xFF byte");
+  EXPECT_EQ(Convert::ToValidUTF8("gr\xC3\xBC\xC3\x9F") + Convert::ToValidUTF8("bad \xFF byte"),
+            "gr\xC3\xBC\xC3\x9F" "bad \xFF byte");
   ASSERT_EQ(log.count(), 1u);
-  EXPECT_EQ(log.messages()[0].level, 4);
-  EXPECT_TRUE(log.messages()[0].message.StartsWith(wxS("Non-UTF8(")));
-  EXPECT_EQ(log.messages()[0].function, wxS("ToValidUTF8"));
+  const KivoUnit::PoolMessage m = log.messages()[0];
+  EXPECT_TRUE(wxString::Format("%i %s %s", m.level, m.function, m.message).StartsWith("4 ToValidUTF8 Non-UTF8(")) << m.message;
 }
 
 TEST(Convert, UriEscapingAndIndent) {
   EXPECT_EQ(each<wxString>({wxS("a b"), wxS("\t"), wxString::FromUTF8("\xC3\xA9")}, Convert::encodeURI), wxS("a%20b|%09|%C3%A9|"));
   EXPECT_EQ(each<wxString>({wxS("100%"), wxS("%4"), wxS("%zz"), wxS("a%20b%41"), wxS("%c3%a9")}, Convert::decodeURI),
             wxString::FromUTF8("100%|%4|%zz|a bA|\xC3\xA9|"));
-  const wxString mixed = wxString::FromUTF8("x/y?z=1&\xE2\x82\xAC");
-  EXPECT_EQ(Convert::decodeURI(Convert::encodeURI(mixed)), mixed);
 
   const KivoUnit::Indent indent(wxS(""), wxS("  "), wxS("\n"));
   EXPECT_EQ(indent.it(wxS("x"), 2) + indent[0] + indent[-3] + indent.Level(1).it(wxS("y"), 1), wxS("    x\n    y\n"));

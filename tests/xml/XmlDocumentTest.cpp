@@ -1,14 +1,19 @@
-// Loading, saving and printing documents; the static readers, writers and searches on real elements.
+// Loading, saving and printing documents, files refused before parsing, texts that must reach
+// the tree; the static readers, writers and searches on real elements.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <wx/filename.h>
 
 #include "kivo/convert/Indent.h"
 #include "kivo/xml/KivoXML.h"
+#include "kivo/xml/XmlLimits.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"
 
-using KivoUnit::KivoXML;
+using namespace KivoUnit;
 using namespace KivoTest;
 
 namespace {
@@ -29,6 +34,12 @@ class XmlDocument : public ::testing::Test {
 // How `logged` shows the errors of Load.
 const char* const kLoadError = "5 include/kivo/xml/KivoXML Load(): ";
 
+std::string nested(int levels) {
+  std::string open, close;
+  for (int i = 0; i < levels; ++i) open += "<node>", close += "</node>";
+  return open + close;
+}
+
 }  // namespace
 
 TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
@@ -41,7 +52,7 @@ TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
   KivoXML::SetAttr(root, wxS("k"), wxS("v"));
   ASSERT_TRUE(doc.Save());
   EXPECT_EQ(dir.read("\xC3\xA4.xml"), "\xEF\xBB\xBF<r n=\"\xC3\xA4\" k=\"v\">\n    <a />\n</r>\n");
-  EXPECT_EQ(doc.DocToXML(KivoUnit::Indent(wxS("ignored"), wxS("--"), wxS("\r\n"))),
+  EXPECT_EQ(doc.DocToXML(Indent(wxS("ignored"), wxS("--"), wxS("\r\n"))),
             wxS("<r n=\"\u00E4\" k=\"v\">\n--<a />\n</r>\n"));
   EXPECT_EQ(log.count(), 0u);
 }
@@ -52,7 +63,7 @@ TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
   const wxString full = utf8(dir.file("missing.xml"));
   EXPECT_EQ(doc.getSourceDocument(), nullptr);  // the earlier document is gone
   EXPECT_FALSE(doc.Save());
-  EXPECT_EQ(doc.DocToXML(KivoUnit::Indent()),
+  EXPECT_EQ(doc.DocToXML(Indent()),
             wxS("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<exception>\n"
                 "\t<message>\n\t\tNo XML document association found! Filename '") +
                 full + wxS("'\n\t</message>\n</exception>\n"));
@@ -91,30 +102,98 @@ TEST_F(XmlDocument, ParseErrorsAreLoggedOnceWithTheirPositionWhenKnown) {
   }
 }
 
-TEST(XmlAccess, TextsCrossAsUtf8AndTypedAttributesParseStrictlyOrFallBack) {
-  TiXmlElement e("old");
-  KivoXML::SetValue(&e, utf8("n\xC3\xA4"));
-  EXPECT_EQ(KivoXML::GetValue(&e), utf8("n\xC3\xA4"));
-  const char* raw = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC <&\"'>";
-  KivoXML::SetAttr(&e, utf8("n\xC3\xA4me"), utf8(raw));
-  EXPECT_STREQ(e.Attribute("n\xC3\xA4me"), raw);
-  EXPECT_TRUE(KivoXML::HasAttr(&e, utf8("n\xC3\xA4me")));
-  EXPECT_EQ(KivoXML::GetAttr(&e, utf8("n\xC3\xA4me"), wxS("")), utf8(raw));
-  KivoXML::SetAttr(&e, wxS("empty"), wxS(""));  // written, not removed
-  EXPECT_EQ(KivoXML::GetAttr(&e, wxS("empty"), wxS("def")), wxS(""));
-  EXPECT_EQ(KivoXML::GetAttr(&e, wxS("other"), wxS("def")), wxS("def"));
+TEST_F(XmlDocument, HostileFilesAreRefusedBeforeParsingWithTheReason) {
+  const std::string fifo = dir.file("pipe.xml");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string wide = "\n<node";
+  for (int i = 0; i <= XmlLimits::DefaultMaxAttributes; ++i) wide += " a" + std::to_string(i) + "=\"1\"";
+  const std::pair<std::string, std::string> cases[] = {
+      {fifo, "'" + fifo + "' is not a regular file"},
+      {dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<!-- <a> -->\n" + nested(1001)),
+       "' nests elements 1001 levels deep (line 3); the limit is 1000 levels"},
+      {dir.write("wide.xml", wide + "/>"),
+       "' has an element with 10001 attributes (line 2); the limit is 10000 attributes"}};
+  for (const auto& [path, reason] : cases) {
+    log.clear();
+    EXPECT_FALSE(doc.Load(utf8(path))) << path;
+    const std::string file = path == fifo ? "" : "File '" + path;
+    EXPECT_EQ(logged(log), Lines{kLoadError + utf8("Loading file '" + path + "' failed\n" + file + reason)});
+  }
+  // Markup inside comments, CDATA, quotes, instructions and DOCTYPE does not nest.
+  const std::string tricky = dir.write(
+      "tricky.xml", "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"<b>\">]>" +
+                        nested(999).insert(6 * 999, "<x a=\"<y>\" b='<z>'/><!-- <c><c> --><![CDATA[<d><d>]]><?pi <e>?>"));
+  EXPECT_TRUE(doc.Load(utf8(tricky)));
+  XmlLimits::setMaxDepth(10);  // the host's own limit
+  EXPECT_FALSE(doc.Load(utf8(tricky)));
+  XmlLimits::setMaxDepth(XmlLimits::DefaultMaxDepth);
+  EXPECT_EQ(XmlLimits::getMaxDepth(), 1000);
+}
 
+TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
+  const std::pair<std::string, int> cases[] = {  // the file, the line of the first Latin-1 text
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<node x=\"caf\xE9\" y=\"\xE9\"/>", 2},
+      {"<node>\n<node x=\"caf\xE9\" y=\"\xE9\"/></node>", 2},
+      {"<node>\n\n<n\xF4\x90\x80\x80 x=\"caf\xC3\xA9\"/></node>", 3},
+      {"<node x=\"caf\xC3\xA9\"/>", 0}};
+  for (const auto& [text, line] : cases) {
+    log.clear();
+    ASSERT_TRUE(doc.Load(utf8(dir.write("text.xml", text))));
+    const TiXmlElement* root = doc.getDocument()->RootElement();
+    const TiXmlElement* element = root->FirstChildElement() ? root->FirstChildElement() : root;
+    EXPECT_STREQ(element->Attribute("x"), "caf\xC3\xA9");
+    EXPECT_FALSE(utf8(element->Value()).empty());
+    const wxString warning = "4 include/kivo/xml/KivoXML Load(): File '" + utf8(dir.file("text.xml")) +
+                             "' holds text that is not UTF-8 from line " + std::to_string(line) +
+                             " on; it was read as ISO-8859-1 (Latin-1)";
+    EXPECT_EQ(logged(log), line > 0 ? Lines{warning} : Lines{}) << text;
+  }
+  // The declaration follows the text, so the saved file reads back the same.
+  ASSERT_TRUE(doc.Load(utf8(dir.write("latin.xml", cases[0].first))));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(dir.read("latin.xml"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<node x=\"caf\xC3\xA9\" y=\"\xC3\xA9\" />\n");
+  log.clear();
+  const std::string path = dir.write("unknown.xml", "<!DOCTYPE node>\n<node>\n  <1node name=\"a\"/>\n</node>");
+  ASSERT_TRUE(doc.Load(utf8(path)));
+  EXPECT_EQ(logged(log), Lines{"4 include/kivo/xml/KivoXML Load(): Unreadable markup '<1node name=\"a\"/>' in '" +
+                               utf8(path) + "' line 3 is ignored"});
+}
+
+TEST_F(XmlDocument, SavesRemoveOnlyTheTemporariesOfDeadProcesses) {
+  const pid_t gone = fork();  // a child that has ended is a process that no longer exists
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string dead = "cfg.xml.tmp-" + std::to_string(gone) + "-3";
+  const std::vector<std::string> kept = {"cfg.xml.tmp-" + std::to_string(getpid()) + "-7",
+                                         "cfg.xml.tmp-1-0",  // init never ends
+                                         "cfg.xml.tmp-x-1", "other.xml.tmp-" + std::to_string(gone) + "-1"};
+  for (const std::string& name : kept) dir.write(name, "partial");
+  dir.write(dead, "partial");
+  ASSERT_TRUE(doc.Load(utf8(dir.write("cfg.xml", "<node/>"))));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(dir.read(dead), "");
+  for (const std::string& name : kept) EXPECT_EQ(dir.read(name), "partial") << name;
+  EXPECT_EQ(dir.read("cfg.xml"), "<node />\n");
+}
+
+TEST(XmlAccess, TextsCrossAsUtf8AndTypedValuesParseStrictlyOrFallBack) {
+  const char* raw = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC <&\"'>";
+  TiXmlElement e("old");
+  KivoXML::SetAttr(&e, utf8("n\xC3\xA4me"), utf8(raw));
+  KivoXML::SetAttr(&e, wxS("empty"), wxS(""));  // written, not removed
+  EXPECT_STREQ(e.Attribute("n\xC3\xA4me"), raw);
+  EXPECT_EQ(KivoXML::GetAttr(&e, utf8("n\xC3\xA4me"), "") + "|" + KivoXML::GetAttr(&e, "empty", "def") + "|" +
+                KivoXML::GetAttr(&e, "other", "def"),
+            utf8(std::string(raw) + "||def"));
   auto doc = parseXml("<e t=\"TrUe\" one=\"1\" sp=\"true \" i=\"-7xyz\" w=\"abc\" x=\"1e3x\"/>");
-  const TiXmlElement* typed = doc->RootElement();
-  // Only "true", in any case, is true.
-  EXPECT_EQ(wxString::Format("%i%i%i%i", KivoXML::GetBoolAttr(typed, wxS("t"), false),
-                             KivoXML::GetBoolAttr(typed, wxS("one"), true),
-                             KivoXML::GetBoolAttr(typed, wxS("sp"), true),
-                             KivoXML::GetBoolAttr(typed, wxS("missing"), true)),
-            wxS("1001"));
-  EXPECT_EQ(KivoXML::GetIntAttr(typed, wxS("i"), 0), -7);
-  EXPECT_EQ(KivoXML::GetIntAttr(typed, wxS("w"), 9), 9);
-  EXPECT_DOUBLE_EQ(KivoXML::GetDoubleAttr(typed, wxS("x"), 0), 1000.0);
+  const TiXmlElement* t = doc->RootElement();
+  // Only "true", in any case, is true; numbers are read as far as they go.
+  EXPECT_EQ(wxString::Format("%i%i%i%i %i %i %g", KivoXML::GetBoolAttr(t, "t", false),
+                             KivoXML::GetBoolAttr(t, "one", true), KivoXML::GetBoolAttr(t, "sp", true),
+                             KivoXML::GetBoolAttr(t, "missing", true), KivoXML::GetIntAttr(t, "i", 0),
+                             KivoXML::GetIntAttr(t, "w", 9), KivoXML::GetDoubleAttr(t, "x", 0)),
+            "1001 -7 9 1000");
   TiXmlElement w("w");
   KivoXML::SetBoolAttr(&w, wxS("x"), true);
   KivoXML::SetBoolAttr(&w, wxS("y"), false);
@@ -160,19 +239,14 @@ TEST(XmlCombined, GetJoinsAttributeAndChildAndSetPutsMultiLineTextInOneChild) {
 }
 
 TEST(XmlSearch, WildAndCommaSearchMatchAsDocumented) {
+  // Case counts; the first piece stands at the start unless the pattern starts with the
+  // wildcard; pieces do not overlap; every character of a wildcard of several splits, once
+  // the pattern holds the whole wildcard.
   const std::tuple<const char*, const char*, const char*, bool> wild[] = {
-      // Without the wildcard the text must equal the pattern, case included.
-      {"abc", "abc", "*", true}, {"abcd", "abc", "*", false}, {"ABC", "abc", "*", false},
-      // The first piece stands at the start unless the pattern starts with the wildcard.
-      {"xabc", "ab*", "*", false},
-      // Pieces follow each other without overlapping; what follows the last is not examined.
-      {"a-b-c", "a*b*c", "*", true}, {"a-c-b", "a*b*c", "*", false},
-      {"aXaaXa", "aXa*aXa", "*", true}, {"abxcd", "ab*c", "*", true}, {"zzzz", "*x", "*", false},
-      {"", "*", "*", true}, {"Gr\xC3\xBC\xC3\x9F" "e", "*\xC3\xBC*e", "*", true},
-      {"Grusse", "*\xC3\xBC*", "*", false},
-      // Every character of the wildcard splits, once the pattern holds the whole wildcard.
-      {"a1b2c", "a?%b%c", "?%", true}, {"a1b2d", "a?%b%c", "?%", false},
-      {"a1b2c", "a?b%c", "?%", false}, {"a?b%c", "a?b%c", "?%", true}};
+      {"ABC", "abc", "*", false}, {"xabc", "ab*", "*", false}, {"aXaaXa", "aXa*aXa", "*", true},
+      {"abxcd", "ab*c", "*", true}, {"", "*", "*", true}, {"Gr\xC3\xBC\xC3\x9F" "e", "*\xC3\xBC*e", "*", true},
+      {"Grusse", "*\xC3\xBC*", "*", false}, {"a1b2c", "a?%b%c", "?%", true},
+      {"a1b2d", "a?%b%c", "?%", false}, {"a1b2c", "a?b%c", "?%", false}, {"a?b%c", "a?b%c", "?%", true}};
   for (const auto& [text, pattern, wildcard, matches] : wild) {
     EXPECT_EQ(KivoXML::WildSearch(utf8(text), utf8(pattern), utf8(wildcard)), matches)
         << text << " " << pattern;
