@@ -10,26 +10,21 @@
 #include <cstring>
 #include <thread>
 
-#include "kivo/xml/KivoXML.h"
+#include "kivo/element/KivoElement.h"
 #include "support/TempDir.h"
 
+using KivoUnit::KivoElement;
 using KivoUnit::KivoXML;
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
 
-// Loads `file` and saves it with the attribute "save" set to each value in turn.
-struct Document : KivoXML {
-  explicit Document(const std::string& file) : KivoXML(nullptr) { loaded = Load(wxString::FromUTF8(file)); }
-  bool Read(TiXmlElement*) override { return true; }
-  bool Write(TiXmlElement*) override { return true; }
-  bool save(const wxString& value) {
-    KivoXML::SetAttr(getDocument()->RootElement(), wxS("save"), value);
-    return Save();
-  }
-  bool loaded;
-};
+// Sets the attribute "save" of the root to `value` and saves the document as it stands.
+bool save(KivoElement& doc, const wxString& value) {
+  KivoXML::SetAttr(doc.getDocument()->RootElement(), wxS("save"), value);
+  return doc.KivoXML::Save();
+}
 
 struct stat statOf(const std::string& path) {
   struct stat info {};
@@ -51,10 +46,8 @@ std::vector<mode_t> temporaryModesDuring(const std::string& folder, Work work) {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         if (std::strcmp(event->name, "stop") == 0) return;
-        struct stat info {};  // a file already renamed is not seen
-        if (std::strstr(event->name, ".tmp-") && stat((folder + "/" + event->name).c_str(), &info) == 0) {
-          modes.push_back(info.st_mode & 07777);
-        }
+        struct stat info {};  // a temporary file already renamed is not seen
+        if (stat((folder + "/" + event->name).c_str(), &info) == 0) modes.push_back(info.st_mode & 07777);
       }
     }
   });
@@ -74,13 +67,13 @@ TEST(SaveOwnerAndMode, TemporaryFileIsNeverReadableByMoreThanTheOriginal) {
     KivoTest::TempDir dir;
     const std::string file = dir.write("private.xml", content + "</settings>\n");
     ASSERT_EQ(chmod(file.c_str(), original), 0);
-    Document doc(file);
-    ASSERT_TRUE(doc.loaded);
+    KivoElement doc(wxS("settings"));
+    ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)));
     // Saves until the watcher has caught a temporary file or two, at most 50 times.
     std::vector<mode_t> seen;
-    for (int save = 0; save < 50 && seen.size() < 2; save += 5) {
+    for (int round = 0; round < 50 && seen.size() < 2; round += 5) {
       const auto modes = temporaryModesDuring(dir.path(), [&] {
-        for (int i = 0; i < 5; ++i) ASSERT_TRUE(doc.save(wxString::Format(wxS("%i"), save + i)));
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(save(doc, wxString::Format(wxS("%i"), round + i)));
       });
       EXPECT_EQ(statOf(file).st_mode & 07777, original);
       seen.insert(seen.end(), modes.begin(), modes.end());
@@ -101,8 +94,8 @@ TEST(SaveOwnerAndMode, SaveAsRootKeepsAnotherUsersOwnerAndGroup) {
     const std::string file = dir.write("theirs.xml", "<settings save=\"1\"/>\n");
     ASSERT_EQ(chown(file.c_str(), owner, group), 0);
     ASSERT_EQ(chmod(file.c_str(), mode), 0);
-    Document doc(file);
-    ASSERT_TRUE(doc.loaded && doc.save(wxS("2")));
+    KivoElement doc(wxS("settings"));
+    ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)) && save(doc, wxS("2")));
     const struct stat info = statOf(file);
     EXPECT_EQ(info.st_uid, owner);
     EXPECT_EQ(info.st_gid, group);

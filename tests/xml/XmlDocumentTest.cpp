@@ -79,45 +79,36 @@ TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
   EXPECT_EQ(logged(log), expected);
 }
 
-// A position is given only when TinyXML knows it, counted from one; an empty document's
-// error is at its start.
-TEST_F(XmlDocument, ParseErrorsAreLoggedOnceWithTheirPositionWhenKnown) {
-  const std::tuple<const char*, std::string, const char*, const char*> cases[] = {
-      {"tag.xml", "<root>\n  <a></b>\n</root>", "#8 [line 2:6]", "reading end tag."},
-      {"cut.xml", "<root><a x=\"1", "#3 [line 1:10]", "parsing Element."},
-      {"open.xml", "<root>\n  <a/>\n\n  <!-- never closed\n  <b/>\n</root>\n",
-       "#5 [position unknown]", "reading Element value."},
-      {"empty.xml", "", "#12 [line 1:1]", "document empty."},
-      {"bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."},
-      {"utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."}};
-  for (const auto& [name, content, where, what] : cases) {
-    log.clear();
-    const wxString path = utf8(dir.write(name, content));
-    EXPECT_FALSE(doc.Load(path)) << name;
-    const wxString error =
-        wxString::Format("Error %s in xml document '%s': 'Error %s'", where, path, what);
-    EXPECT_EQ(doc.GetXmlError(), error);
-    EXPECT_EQ(logged(log), Lines{kLoadError + ("Loading file '" + path + "' failed\n" + error)});
-    EXPECT_EQ(doc.getSourceDocument(), nullptr);
-  }
-}
-
-TEST_F(XmlDocument, HostileFilesAreRefusedBeforeParsingWithTheReason) {
+TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
   const std::string fifo = dir.file("pipe.xml");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::string wide = "\n<node";
   for (int i = 0; i <= XmlLimits::DefaultMaxAttributes; ++i) wide += " a" + std::to_string(i) + "=\"1\"";
+  // TinyXML's position counts from one; an empty document's error is at its start.
+  auto parse = [&](const char* name, const std::string& content, const char* where, const char* what) {
+    const std::string path = dir.write(name, content);
+    return std::pair{path, "Error " + std::string(where) + " in xml document '" + path + "': 'Error " + what + "'"};
+  };
+  auto refuse = [](const std::string& path, const char* why) { return std::pair{path, "File '" + path + why}; };
   const std::pair<std::string, std::string> cases[] = {
+      parse("tag.xml", "<root>\n  <a></b>\n</root>", "#8 [line 2:6]", "reading end tag."),
+      parse("cut.xml", "<root><a x=\"1", "#3 [line 1:10]", "parsing Element."),
+      parse("open.xml", "<root>\n  <a/>\n\n  <!-- never closed\n  <b/>\n</root>\n", "#5 [position unknown]",
+            "reading Element value."),
+      parse("empty.xml", "", "#12 [line 1:1]", "document empty."),
+      parse("bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."),
+      parse("utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."),
       {fifo, "'" + fifo + "' is not a regular file"},
-      {dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<!-- <a> -->\n" + nested(1001)),
-       "' nests elements 1001 levels deep (line 3); the limit is 1000 levels"},
-      {dir.write("wide.xml", wide + "/>"),
-       "' has an element with 10001 attributes (line 2); the limit is 10000 attributes"}};
+      refuse(dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<!-- <a> -->\n" + nested(1001)),
+             "' nests elements 1001 levels deep (line 3); the limit is 1000 levels"),
+      refuse(dir.write("wide.xml", wide + "/>"),
+             "' has an element with 10001 attributes (line 2); the limit is 10000 attributes")};
   for (const auto& [path, reason] : cases) {
     log.clear();
     EXPECT_FALSE(doc.Load(utf8(path))) << path;
-    const std::string file = path == fifo ? "" : "File '" + path;
-    EXPECT_EQ(logged(log), Lines{kLoadError + utf8("Loading file '" + path + "' failed\n" + file + reason)});
+    EXPECT_EQ(logged(log), Lines{kLoadError + utf8("Loading file '" + path + "' failed\n" + reason)});
+    EXPECT_EQ(doc.GetXmlError(), reason.rfind("Error", 0) == 0 ? utf8(reason) : wxString());
+    EXPECT_EQ(doc.getSourceDocument(), nullptr);
   }
   // Markup inside comments, CDATA, quotes, instructions and DOCTYPE does not nest.
   const std::string tricky = dir.write(
