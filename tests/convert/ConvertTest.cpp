@@ -63,9 +63,11 @@ TEST(Convert, Utf8AndTextCleaners) {
   EXPECT_EQ(Convert::StringToWX(static_cast<const char*>(nullptr)) + Convert::StringToWX("\xFF\xFE bad") +
                 Convert::StringToWX(static_cast<const wchar_t*>(nullptr)) + Convert::StringToWX("\xC3\xA9"),
             wxS("\u00e9"));
-  EXPECT_EQ(Convert::StringToSTD(static_cast<const wchar_t*>(nullptr)) + Convert::StringToSTD(L"\u00e9"), "\xC3\xA9");
+  EXPECT_EQ(Convert::StringToSTD(static_cast<const wchar_t*>(nullptr)) + Convert::StringToSTD(L"\u00e9"),
+            "\xC3\xA9");
   EXPECT_EQ(Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphabets) + wxS("|") +
-                Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphaNumerics) + Convert::ToValidString(wxS("abc"), wxS("")),
+                Convert::ToValidString(wxS("a-b_c1"), Convert::ValidAlphaNumerics) +
+                Convert::ToValidString(wxS("abc"), wxS("")),
             wxS("abc|abc1"));
   EXPECT_EQ(each<wxString>({wxS("a:b?."), wxS("..."), wxS("\\/:*?\"<>|"), wxS("name . ")}, Convert::SaferFilename),
             wxS("a_b_||_________|name|"));
@@ -77,16 +79,19 @@ TEST(Convert, Utf8AndTextCleaners) {
             "gr\xC3\xBC\xC3\x9F" "bad \xFF byte");
   ASSERT_EQ(log.count(), 1u);
   const KivoUnit::PoolMessage m = log.messages()[0];
-  EXPECT_TRUE(wxString::Format("%i %s %s", m.level, m.function, m.message).StartsWith("4 ToValidUTF8 Non-UTF8(")) << m.message;
+  EXPECT_TRUE(wxString::Format("%i %s %s", m.level, m.function, m.message).StartsWith("4 ToValidUTF8 Non-UTF8("))
+      << m.message;
 }
 
 TEST(Convert, UriEscapingAndIndent) {
-  EXPECT_EQ(each<wxString>({wxS("a b"), wxS("\t"), wxString::FromUTF8("\xC3\xA9")}, Convert::encodeURI), wxS("a%20b|%09|%C3%A9|"));
+  EXPECT_EQ(each<wxString>({wxS("a b"), wxS("\t"), wxString::FromUTF8("\xC3\xA9")}, Convert::encodeURI),
+            wxS("a%20b|%09|%C3%A9|"));
   EXPECT_EQ(each<wxString>({wxS("100%"), wxS("%4"), wxS("%zz"), wxS("a%20b%41"), wxS("%c3%a9")}, Convert::decodeURI),
             wxString::FromUTF8("100%|%4|%zz|a bA|\xC3\xA9|"));
 
   const KivoUnit::Indent indent(wxS(""), wxS("  "), wxS("\n"));
-  EXPECT_EQ(indent.it(wxS("x"), 2) + indent[0] + indent[-3] + indent.Level(1).it(wxS("y"), 1), wxS("    x\n    y\n"));
+  EXPECT_EQ(indent.it(wxS("x"), 2) + indent[0] + indent[-3] + indent.Level(1).it(wxS("y"), 1),
+            wxS("    x\n    y\n"));
   EXPECT_EQ(indent.Level(1).Level(1).getPrefix(), wxS("    "));
   EXPECT_EQ(KivoUnit::Indent().it(wxS("z"), 1), wxS(" z\n"));
 }

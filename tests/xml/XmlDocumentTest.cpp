@@ -104,7 +104,8 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
   // TinyXML's position counts from one; an empty document's error is at its start.
   auto parse = [&](const char* name, const std::string& content, const char* where, const char* what) {
     const std::string path = dir.write(name, content);
-    return std::pair{path, "Error " + std::string(where) + " in xml document '" + path + "': 'Error " + what + "'"};
+    return std::pair{path,
+                     "Error " + std::string(where) + " in xml document '" + path + "': 'Error " + what + "'"};
   };
   auto refuse = [](const std::string& path, const char* why) { return std::pair{path, "File '" + path + why}; };
   const std::pair<std::string, std::string> cases[] = {
@@ -128,9 +129,9 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
     EXPECT_EQ(doc.getSourceDocument(), nullptr);
   }
   // Markup inside comments, CDATA, quotes, instructions and DOCTYPE does not nest.
-  const std::string tricky = dir.write(
-      "tricky.xml", "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"<b>\">]>" +
-                        nested(999).insert(6 * 999, "<x a=\"<y>\" b='<z>'/><!-- <c><c> --><![CDATA[<d><d>]]><?pi <e>?>"));
+  const std::string inside = "<x a=\"<y>\" b='<z>'/><!-- <c><c> --><![CDATA[<d><d>]]><?pi <e>?>";
+  const std::string tricky = dir.write("tricky.xml", "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"<b>\">]>" +
+                                                         nested(999).insert(6 * 999, inside));
   EXPECT_TRUE(doc.Load(utf8(tricky)));
   XmlLimits::setMaxDepth(10);  // the host's own limit
   EXPECT_FALSE(doc.Load(utf8(tricky)));
@@ -140,9 +141,11 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
 
 TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
   const wxString file = utf8(dir.file("text.xml"));
-  const wxString latin = "File '" + file + "' holds text that is not UTF-8 from line %i on; it was read as ISO-8859-1 (Latin-1)";
+  const wxString latin =
+      "File '" + file + "' holds text that is not UTF-8 from line %i on; it was read as ISO-8859-1 (Latin-1)";
   const std::pair<std::string, wxString> cases[] = {
-      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<node x=\"caf\xE9\" y=\"\xE9\"/>", wxString::Format(latin, 2)},
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<node x=\"caf\xE9\" y=\"\xE9\"/>",
+       wxString::Format(latin, 2)},
       {"<node>\n<node x=\"caf\xE9\" y=\"\xE9\"/></node>", wxString::Format(latin, 2)},
       {"<node>\n\n<n\xF4\x90\x80\x80 x=\"caf\xC3\xA9\"/></node>", wxString::Format(latin, 3)},
       {"<!DOCTYPE node>\n<node x=\"caf\xC3\xA9\">\n  <1node name=\"a\"/>\n</node>",
@@ -155,7 +158,8 @@ TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
     const TiXmlElement* element = root->FirstChildElement() ? root->FirstChildElement() : root;
     EXPECT_STREQ(element->Attribute("x"), "caf\xC3\xA9");
     EXPECT_FALSE(utf8(element->Value()).empty());
-    EXPECT_EQ(logged(log), warning.empty() ? Lines{} : Lines{"4 include/kivo/xml/KivoXML Load(): " + warning}) << text;
+    EXPECT_EQ(logged(log), warning.empty() ? Lines{} : Lines{"4 include/kivo/xml/KivoXML Load(): " + warning})
+        << text;
   }
   // The declaration follows the text, so the saved file reads back the same.
   ASSERT_TRUE(doc.Load(utf8(dir.write("latin.xml", cases[0].first))));
@@ -250,7 +254,8 @@ TEST(XmlSearch, WildAndCommaSearchMatchAsDocumented) {
       {"abc", "abc", "*", true}, {"abcd", "abc", "*", false}, {"ABC", "abc", "*", false},
       {"xabc", "ab*", "*", false}, {"a-b-c", "a*b*c", "*", true}, {"a-c-b", "a*b*c", "*", false},
       {"aXaaXa", "aXa*aXa", "*", true}, {"abxcd", "ab*c", "*", true}, {"zzzz", "*x", "*", false},
-      {"", "*", "*", true}, {"Gr\xC3\xBC\xC3\x9F" "e", "*\xC3\xBC*e", "*", true}, {"Grusse", "*\xC3\xBC*", "*", false},
+      {"", "*", "*", true}, {"Gr\xC3\xBC\xC3\x9F" "e", "*\xC3\xBC*e", "*", true},
+      {"Grusse", "*\xC3\xBC*", "*", false},
       {"a1b2c", "a?%b%c", "?%", true}, {"a1b2d", "a?%b%c", "?%", false},
       {"a1b2c", "a?b%c", "?%", false}, {"a?b%c", "a?b%c", "?%", true}};
   for (const auto& [text, pattern, wildcard, matches] : wild) {

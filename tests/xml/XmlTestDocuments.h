@@ -37,7 +37,9 @@ inline std::string printed(const TiXmlNode& node) {
 // Every logged message as "level source function(): text".
 inline Lines logged(const LogCapture& log) {
   Lines lines;
-  for (const auto& m : log.messages()) lines.push_back(wxString::Format("%i %s %s(): %s", m.level, m.file, m.function, m.message));
+  for (const auto& m : log.messages()) {
+    lines.push_back(wxString::Format("%i %s %s(): %s", m.level, m.file, m.function, m.message));
+  }
   return lines;
 }
 
