@@ -1,22 +1,29 @@
-// Loading, saving and printing documents; the static readers and writers on real elements.
+// Loading, saving and printing documents, files refused before parsing, texts that must reach
+// the tree, and damaged files from a seeded generator; the static readers, writers and
+// searches on real elements.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <tuple>
+#include <random>
 
 #include <wx/filename.h>
 
 #include "kivo/convert/Indent.h"
+#include "kivo/element/KivoElement.h"
 #include "kivo/xml/KivoXML.h"
+#include "kivo/xml/XmlLimits.h"
 #include "support/TempDir.h"
 #include "xml/XmlTestDocuments.h"
 
-using KivoUnit::KivoXML;
+using namespace KivoUnit;
 using namespace KivoTest;
 
 namespace {
 
 struct Document : KivoXML {
-  explicit Document(TiXmlDocument* source = nullptr) : KivoXML(source) {}
+  Document() : KivoXML(nullptr) {}
   bool Read(TiXmlElement*) override { return true; }
   bool Write(TiXmlElement*) override { return true; }
 };
@@ -31,6 +38,25 @@ class XmlDocument : public ::testing::Test {
 // How `logged` shows the errors of Load.
 const char* const kLoadError = "5 include/kivo/xml/KivoXML Load(): ";
 
+std::string nested(int levels) {
+  std::string open, close;
+  for (int i = 0; i < levels; ++i) open += "<node>", close += "</node>";
+  return open + close;
+}
+
+// Random bytes but NUL, or a valid document with a few damaged bytes, sometimes cut short.
+std::string damagedDocument(std::mt19937& rng, bool random) {
+  std::string text(rng() % 65, ' ');
+  for (char& c : text) c = static_cast<char>(1 + rng() % 255);
+  if (random) return text;
+  text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root name=\"r\" a=\"&amp;\xC3\xA4\">"
+      "<node name=\"n$20x\" label='l'><![CDATA[c]]><!-- c --></node>text</root>";
+  for (size_t n = rng() % 5; n > 0; --n) text[rng() % text.size()] = static_cast<char>(rng());
+  if (rng() % 5 == 0) text.resize(rng() % text.size());
+  return text;
+}
+
 }  // namespace
 
 TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
@@ -43,7 +69,7 @@ TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
   KivoXML::SetAttr(root, wxS("k"), wxS("v"));
   ASSERT_TRUE(doc.Save());
   EXPECT_EQ(dir.read("\xC3\xA4.xml"), "\xEF\xBB\xBF<r n=\"\xC3\xA4\" k=\"v\">\n    <a />\n</r>\n");
-  EXPECT_EQ(doc.DocToXML(KivoUnit::Indent(wxS("ignored"), wxS("--"), wxS("\r\n"))),
+  EXPECT_EQ(doc.DocToXML(Indent(wxS("ignored"), wxS("--"), wxS("\r\n"))),
             wxS("<r n=\"\u00E4\" k=\"v\">\n--<a />\n</r>\n"));
   EXPECT_EQ(log.count(), 0u);
 }
@@ -54,7 +80,7 @@ TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
   const wxString full = utf8(dir.file("missing.xml"));
   EXPECT_EQ(doc.getSourceDocument(), nullptr);  // the earlier document is gone
   EXPECT_FALSE(doc.Save());
-  EXPECT_EQ(doc.DocToXML(KivoUnit::Indent()),
+  EXPECT_EQ(doc.DocToXML(Indent()),
             wxS("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<exception>\n"
                 "\t<message>\n\t\tNo XML document association found! Filename '") +
                 full + wxS("'\n\t</message>\n</exception>\n"));
@@ -70,49 +96,112 @@ TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
   EXPECT_EQ(logged(log), expected);
 }
 
-TEST_F(XmlDocument, ParseErrorsAreLoggedOnceWithPositionsCountedFromOne) {
-  const std::tuple<const char*, std::string, const char*, const char*> cases[] = {
-      {"tag.xml", "<root>\n  <a></b>\n</root>", "#8 [line 2:6]", "reading end tag."},
-      {"cut.xml", "<root><a x=\"1", "#3 [line 1:10]", "parsing Element."},
-      {"empty.xml", "", "#12 [line 1:1]", "document empty."},
-      {"bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."},
-      {"utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."}};
-  for (const auto& [name, content, where, what] : cases) {
+TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
+  const std::string fifo = dir.file("pipe.xml");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string wide = "\n<node";
+  for (int i = 0; i <= XmlLimits::DefaultMaxAttributes; ++i) wide += " a" + std::to_string(i) + "=\"1\"";
+  // TinyXML's position counts from one; an empty document's error is at its start.
+  auto parse = [&](const char* name, const std::string& content, const char* where, const char* what) {
+    const std::string path = dir.write(name, content);
+    return std::pair{path,
+                     "Error " + std::string(where) + " in xml document '" + path + "': 'Error " + what + "'"};
+  };
+  auto refuse = [](const std::string& path, const char* why) { return std::pair{path, "File '" + path + why}; };
+  const std::pair<std::string, std::string> cases[] = {
+      parse("tag.xml", "<root>\n  <a></b>\n</root>", "#8 [line 2:6]", "reading end tag."),
+      parse("cut.xml", "<root><a x=\"1", "#3 [line 1:10]", "parsing Element."),
+      parse("open.xml", "<root>\n  <a/>\n\n  <!-- never closed\n  <b/>\n</root>\n", "#5 [position unknown]",
+            "reading Element value."),
+      parse("empty.xml", "", "#12 [line 1:1]", "document empty."),
+      parse("bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."),
+      parse("utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."),
+      {fifo, "'" + fifo + "' is not a regular file"},
+      refuse(dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<!-- <a> -->\n" + nested(1001)),
+             "' nests elements 1001 levels deep (line 3); the limit is 1000 levels"),
+      refuse(dir.write("wide.xml", wide + "/>"),
+             "' has an element with 10001 attributes (line 2); the limit is 10000 attributes")};
+  for (const auto& [path, reason] : cases) {
     log.clear();
-    const wxString path = utf8(dir.write(name, content));
-    EXPECT_FALSE(doc.Load(path)) << name;
-    const wxString error =
-        wxString::Format("Error %s in xml document '%s': 'Error %s'", where, path, what);
-    EXPECT_EQ(doc.GetXmlError(), error);
-    EXPECT_EQ(logged(log), Lines{kLoadError + ("Loading file '" + path + "' failed\n" + error)});
+    EXPECT_FALSE(doc.Load(utf8(path))) << path;
+    EXPECT_EQ(logged(log), Lines{kLoadError + utf8("Loading file '" + path + "' failed\n" + reason)});
+    EXPECT_EQ(doc.GetXmlError(), reason.rfind("Error", 0) == 0 ? utf8(reason) : wxString());
     EXPECT_EQ(doc.getSourceDocument(), nullptr);
   }
+  // Markup inside comments, CDATA, quotes, instructions and DOCTYPE does not nest.
+  const std::string inside = "<x a=\"<y>\" b='<z>'/><!-- <c><c> --><![CDATA[<d><d>]]><?pi <e>?>";
+  const std::string tricky = dir.write("tricky.xml", "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"<b>\">]>" +
+                                                         nested(999).insert(6 * 999, inside));
+  EXPECT_TRUE(doc.Load(utf8(tricky)));
+  XmlLimits::setMaxDepth(10);  // the host's own limit
+  EXPECT_FALSE(doc.Load(utf8(tricky)));
+  XmlLimits::setMaxDepth(XmlLimits::DefaultMaxDepth);
+  EXPECT_EQ(XmlLimits::getMaxDepth(), 1000);
 }
 
-TEST(XmlAccess, NamesValuesAndAttributesCrossAsUtf8) {
-  TiXmlElement e("old");
-  KivoXML::SetValue(&e, utf8("n\xC3\xA4"));
-  EXPECT_EQ(KivoXML::GetValue(&e), utf8("n\xC3\xA4"));
+TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
+  const wxString file = utf8(dir.file("text.xml"));
+  const wxString latin =
+      "File '" + file + "' holds text that is not UTF-8 from line %i on; it was read as ISO-8859-1 (Latin-1)";
+  const std::pair<std::string, wxString> cases[] = {
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<node x=\"caf\xE9\" y=\"\xE9\"/>",
+       wxString::Format(latin, 2)},
+      {"<node>\n<node x=\"caf\xE9\" y=\"\xE9\"/></node>", wxString::Format(latin, 2)},
+      {"<node>\n\n<n\xF4\x90\x80\x80 x=\"caf\xC3\xA9\"/></node>", wxString::Format(latin, 3)},
+      {"<!DOCTYPE node>\n<node x=\"caf\xC3\xA9\">\n  <1node name=\"a\"/>\n</node>",
+       "Unreadable markup '<1node name=\"a\"/>' in '" + file + "' line 3 is ignored"},
+      {"<node x=\"caf\xC3\xA9\"/>", ""}};
+  for (const auto& [text, warning] : cases) {
+    log.clear();
+    ASSERT_TRUE(doc.Load(utf8(dir.write("text.xml", text))));
+    const TiXmlElement* root = doc.getDocument()->RootElement();
+    const TiXmlElement* element = root->FirstChildElement() ? root->FirstChildElement() : root;
+    EXPECT_STREQ(element->Attribute("x"), "caf\xC3\xA9");
+    EXPECT_FALSE(utf8(element->Value()).empty());
+    EXPECT_EQ(logged(log), warning.empty() ? Lines{} : Lines{"4 include/kivo/xml/KivoXML Load(): " + warning})
+        << text;
+  }
+  // The declaration follows the text, so the saved file reads back the same.
+  ASSERT_TRUE(doc.Load(utf8(dir.write("latin.xml", cases[0].first))));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(dir.read("latin.xml"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<node x=\"caf\xC3\xA9\" y=\"\xC3\xA9\" />\n");
+}
+
+TEST_F(XmlDocument, SavesRemoveOnlyTheTemporariesOfDeadProcesses) {
+  const pid_t gone = fork();  // a child that has ended is a process that no longer exists
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string dead = "cfg.xml.tmp-" + std::to_string(gone) + "-3";
+  const std::vector<std::string> kept = {"cfg.xml.tmp-" + std::to_string(getpid()) + "-7",
+                                         "cfg.xml.tmp-1-0",  // init never ends
+                                         "cfg.xml.tmp-x-1", "other.xml.tmp-" + std::to_string(gone) + "-1"};
+  for (const std::string& name : kept) dir.write(name, "partial");
+  dir.write(dead, "partial");
+  ASSERT_TRUE(doc.Load(utf8(dir.write("cfg.xml", "<node/>"))));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(dir.read(dead), "");
+  for (const std::string& name : kept) EXPECT_EQ(dir.read(name), "partial") << name;
+  EXPECT_EQ(dir.read("cfg.xml"), "<node />\n");
+}
+
+TEST(XmlAccess, TextsCrossAsUtf8AndTypedValuesParseStrictlyOrFallBack) {
   const char* raw = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC <&\"'>";
+  TiXmlElement e("old");
   KivoXML::SetAttr(&e, utf8("n\xC3\xA4me"), utf8(raw));
-  EXPECT_STREQ(e.Attribute("n\xC3\xA4me"), raw);
-  EXPECT_TRUE(KivoXML::HasAttr(&e, utf8("n\xC3\xA4me")));
-  EXPECT_EQ(KivoXML::GetAttr(&e, utf8("n\xC3\xA4me"), wxS("")), utf8(raw));
   KivoXML::SetAttr(&e, wxS("empty"), wxS(""));  // written, not removed
-  EXPECT_EQ(KivoXML::GetAttr(&e, wxS("empty"), wxS("def")), wxS(""));
-  EXPECT_EQ(KivoXML::GetAttr(&e, wxS("other"), wxS("def")), wxS("def"));
-}
-
-TEST(XmlAccess, TypedAttributesParseStrictlyOrFallBack) {
+  EXPECT_STREQ(e.Attribute("n\xC3\xA4me"), raw);
+  EXPECT_EQ(KivoXML::GetAttr(&e, utf8("n\xC3\xA4me"), "") + "|" + KivoXML::GetAttr(&e, "empty", "def") + "|" +
+                KivoXML::GetAttr(&e, "other", "def"),
+            utf8(std::string(raw) + "||def"));
   auto doc = parseXml("<e t=\"TrUe\" one=\"1\" sp=\"true \" i=\"-7xyz\" w=\"abc\" x=\"1e3x\"/>");
-  const TiXmlElement* e = doc->RootElement();
-  EXPECT_TRUE(KivoXML::GetBoolAttr(e, wxS("t"), false));  // only "true", in any case
-  EXPECT_FALSE(KivoXML::GetBoolAttr(e, wxS("one"), true));
-  EXPECT_FALSE(KivoXML::GetBoolAttr(e, wxS("sp"), true));
-  EXPECT_TRUE(KivoXML::GetBoolAttr(e, wxS("missing"), true));
-  EXPECT_EQ(KivoXML::GetIntAttr(e, wxS("i"), 0), -7);
-  EXPECT_EQ(KivoXML::GetIntAttr(e, wxS("w"), 9), 9);
-  EXPECT_DOUBLE_EQ(KivoXML::GetDoubleAttr(e, wxS("x"), 0), 1000.0);
+  const TiXmlElement* t = doc->RootElement();
+  // Only "true", in any case, is true; numbers are read as far as they go.
+  EXPECT_EQ(wxString::Format("%i%i%i%i %i %i %g", KivoXML::GetBoolAttr(t, "t", false),
+                             KivoXML::GetBoolAttr(t, "one", true), KivoXML::GetBoolAttr(t, "sp", true),
+                             KivoXML::GetBoolAttr(t, "missing", true), KivoXML::GetIntAttr(t, "i", 0),
+                             KivoXML::GetIntAttr(t, "w", 9), KivoXML::GetDoubleAttr(t, "x", 0)),
+            "1001 -7 9 1000");
   TiXmlElement w("w");
   KivoXML::SetBoolAttr(&w, wxS("x"), true);
   KivoXML::SetBoolAttr(&w, wxS("y"), false);
@@ -124,26 +213,24 @@ TEST(XmlAccess, TypedAttributesParseStrictlyOrFallBack) {
 TEST(XmlAccess, ChildTextIsReadFromTheFirstMatchAndReplacedInPlace) {
   auto doc = parseXml("<e><x/><a k=\"v\">first<i/></a><a>second</a><b/></e>");
   TiXmlElement* e = doc->RootElement();
-  EXPECT_EQ(KivoXML::GetChild(e, wxS("a"), wxS("d")), wxS("first"));
-  EXPECT_EQ(KivoXML::GetChild(e, wxS("b"), wxS("d")), wxS(""));
-  EXPECT_EQ(KivoXML::GetChild(e, wxS("c"), wxS("d")), wxS("d"));
+  EXPECT_EQ(KivoXML::GetChild(e, wxS("a"), wxS("d")) + KivoXML::GetChild(e, wxS("b"), wxS("d")) +
+                KivoXML::GetChild(e, wxS("c"), wxS("d")),
+            wxS("firstd"));
   KivoXML::SetChild(e, wxS("a"), wxS("new <text>"));
   KivoXML::SetChild(e, wxS("c"), wxS("added"));
   EXPECT_EQ(printed(*e),
             "<e><x /><a k=\"v\">new &lt;text&gt;</a><a>second</a><b /><c>added</c></e>");
 }
 
-TEST(XmlCombined, GetJoinsAttributeAndChildAndTheDefaultCountsAsAbsent) {
+TEST(XmlCombined, GetJoinsAttributeAndChildAndSetPutsMultiLineTextInOneChild) {
+  // The default counts as absent.
   const std::pair<const char*, const char*> cases[] = {
       {"<e a=\"x\"><a>y</a></e>", "xy"}, {"<e><a>y</a></e>", "y"}, {"<e a=\"x\"/>", "x"},
       {"<e/>", "d"}, {"<e a=\"d\"><a>y</a></e>", "y"}, {"<e a=\"x\"><a>d</a></e>", "x"}};
   for (const auto& [xml, expected] : cases) {
-    auto doc = parseXml(xml);
-    EXPECT_EQ(KivoXML::GetCombined(doc->RootElement(), wxS("a"), wxS("d")), utf8(expected)) << xml;
+    EXPECT_EQ(KivoXML::GetCombined(parseXml(xml)->RootElement(), wxS("a"), wxS("d")), utf8(expected))
+        << xml;
   }
-}
-
-TEST(XmlCombined, SetPutsMultiLineTextInOneChildAndOtherTextInTheAttribute) {
   auto doc = parseXml("<e a=\"old\" b=\"x\"><b>keep</b></e>");
   TiXmlElement* e = doc->RootElement();
   KivoXML::SetCombined(e, wxS("a"), wxS("one\ntwo"));
@@ -157,4 +244,53 @@ TEST(XmlCombined, SetPutsMultiLineTextInOneChildAndOtherTextInTheAttribute) {
             wxS("line 1\nline 2 & <3>"));
   KivoXML::SetCombined(again->RootElement(), wxS("b"), wxS("v"));  // leaves the child text
   EXPECT_EQ(KivoXML::GetCombined(again->RootElement(), wxS("b"), wxS("")), wxS("vkeep"));
+}
+
+TEST(XmlSearch, WildAndCommaSearchMatchAsDocumented) {
+  // Case counts; the first piece stands at the start unless the pattern starts with the
+  // wildcard; pieces follow each other without overlapping and what follows the last is not
+  // examined; every character of a wildcard of several splits, once the pattern holds it whole.
+  const std::tuple<const char*, const char*, const char*, bool> wild[] = {
+      {"abc", "abc", "*", true}, {"abcd", "abc", "*", false}, {"ABC", "abc", "*", false},
+      {"xabc", "ab*", "*", false}, {"a-b-c", "a*b*c", "*", true}, {"a-c-b", "a*b*c", "*", false},
+      {"aXaaXa", "aXa*aXa", "*", true}, {"abxcd", "ab*c", "*", true}, {"zzzz", "*x", "*", false},
+      {"", "*", "*", true}, {"Gr\xC3\xBC\xC3\x9F" "e", "*\xC3\xBC*e", "*", true},
+      {"Grusse", "*\xC3\xBC*", "*", false},
+      {"a1b2c", "a?%b%c", "?%", true}, {"a1b2d", "a?%b%c", "?%", false},
+      {"a1b2c", "a?b%c", "?%", false}, {"a?b%c", "a?b%c", "?%", true}};
+  for (const auto& [text, pattern, wildcard, matches] : wild) {
+    EXPECT_EQ(KivoXML::WildSearch(utf8(text), utf8(pattern), utf8(wildcard)), matches)
+        << text << " " << pattern;
+  }
+  // Comma lists: items untrimmed and case-insensitive, empty only before or between commas.
+  const std::tuple<const char*, const char*, bool> comma[] = {
+      {"Alpha,Beta", "b*", true}, {"Alpha, Beta", "b*", false}, {"alpha,beta", "BETA", true},
+      {"lib*", "library", false}, {"", "*", false}, {",a", "", true}, {"a,,b", "", true},
+      {"a,", "", false}};
+  for (const auto& [list, pattern, found] : comma) {
+    EXPECT_EQ(KivoXML::CommaSearch(list, pattern), found) << list << " " << pattern;
+  }
+}
+
+TEST_F(XmlDocument, DamagedFilesFailWithOneErrorOrSurviveASaveAndReload) {
+  std::mt19937 rng(2024);
+  int reloaded = 0;
+  for (int i = 0; i < 100; ++i) {
+    const std::string content = damagedDocument(rng, i % 4 == 0);
+    const wxString file = utf8(dir.write("fuzz" + std::to_string(i) + ".xml", content));
+    log.clear();
+    KivoElement element(wxS("node"));
+    if (!element.Load(file)) {
+      ASSERT_EQ(log.count(), 1u) << i;
+      ASSERT_TRUE(log.texts()[0].StartsWith("Loading file '" + file + "' failed\nError #")) << i;
+      continue;
+    }
+    element.Read(element.getDocument()->RootElement());  // a document may have no element
+    element.Write();
+    ASSERT_TRUE(element.Save());
+    KivoElement again(wxS("node"));
+    ASSERT_TRUE(again.Load(file)) << i << ": " << again.GetXmlError();
+    ++reloaded;
+  }
+  EXPECT_GT(reloaded, 20);  // the damage must leave many documents loadable
 }
