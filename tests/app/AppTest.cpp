@@ -35,7 +35,10 @@ TEST(Application, StartsEmptyAndKeepsWhatTheHostSetsWholeWhileAnotherThreadWrite
     done = true;
   });
   long mixtures = 0;
-  while (!done) mixtures += app.getAddonsFolder() != oldFolder && app.getAddonsFolder() != newFolder;
+  while (!done) {
+    const wxString seen = app.getAddonsFolder();  // one read: the writer changes it between reads
+    mixtures += seen != oldFolder && seen != newFolder;
+  }
   writer.join();
   app.setAddonsFolder(wxString());
   EXPECT_EQ(mixtures, 0);
