@@ -1,12 +1,17 @@
 // Loading, saving and printing documents, files refused before parsing, texts that must reach
 // the tree, and damaged files from a seeded generator; the static readers, writers and
-// searches on real elements.
+// searches on real elements. A save keeps who may read the file: the temporary file is never
+// readable by more people than the original, and the saved file keeps owner, group and mode.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <random>
+#include <thread>
 
 #include <wx/filename.h>
 
@@ -57,9 +62,51 @@ std::string damagedDocument(std::mt19937& rng, bool random) {
   return text;
 }
 
+
+constexpr uid_t kNobody = 65534;
+
+// Sets the attribute "save" of the root to `value` and saves the document as it stands.
+bool save(KivoElement& doc, const wxString& value) {
+  KivoXML::SetAttr(doc.getDocument()->RootElement(), wxS("save"), value);
+  return doc.KivoXML::Save();
+}
+
+struct stat statOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+// Runs `work` while a thread looks at every temporary file created in `folder` the
+// moment it appears; returns the permission bits it saw.
+template <typename Work>
+std::vector<mode_t> temporaryModesDuring(const std::string& folder, Work work) {
+  std::vector<mode_t> modes;
+  const int events = inotify_init1(IN_CLOEXEC);
+  EXPECT_GE(inotify_add_watch(events, folder.c_str(), IN_CREATE), 0);
+  std::thread watcher([&] {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t length; (length = read(events, buffer, sizeof buffer)) > 0;) {
+      for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (std::strcmp(event->name, "stop") == 0) return;
+        struct stat info {};  // a temporary file already renamed is not seen
+        if (stat((folder + "/" + event->name).c_str(), &info) == 0) modes.push_back(info.st_mode & 07777);
+      }
+    }
+  });
+  work();
+  close(open((folder + "/stop").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+  watcher.join();
+  close(events);
+  unlink((folder + "/stop").c_str());
+  return modes;
+}
+
 }  // namespace
 
-TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
+TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBackAMissingOneIsAnError) {
   // A UTF-8 byte order mark and a file name that is not ASCII are both fine.
   const std::string file = dir.write("\xC3\xA4.xml", "\xEF\xBB\xBF<r n=\"\xC3\xA4\"><a/></r>");
   ASSERT_TRUE(doc.Load(utf8(file)));
@@ -72,10 +119,7 @@ TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
   EXPECT_EQ(doc.DocToXML(Indent(wxS("ignored"), wxS("--"), wxS("\r\n"))),
             wxS("<r n=\"\u00E4\" k=\"v\">\n--<a />\n</r>\n"));
   EXPECT_EQ(log.count(), 0u);
-}
-
-TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
-  ASSERT_TRUE(doc.Load(utf8(dir.write("good.xml", "<root/>"))));
+  // A missing file is an error naming the normalised path.
   EXPECT_FALSE(doc.Load(utf8(dir.path() + "/sub/../missing.xml")));
   const wxString full = utf8(dir.file("missing.xml"));
   EXPECT_EQ(doc.getSourceDocument(), nullptr);  // the earlier document is gone
@@ -135,7 +179,21 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
   EXPECT_TRUE(doc.Load(utf8(tricky)));
   XmlLimits::setMaxDepth(10);  // the host's own limit
   EXPECT_FALSE(doc.Load(utf8(tricky)));
+  // The line named counts every line break before the element: in quoted values, text,
+  // comments and inside tags alike.
+  XmlLimits::setMaxDepth(3);
+  XmlLimits::setMaxAttributes(2);
+  const std::string lead = "<root a='one\ntwo' b=\"x>\n<y\">\n  text\n  more text <!-- a\n<b> -->\n<c\n  d='1'\n>";
+  for (const auto& [tail, reason] :
+       {std::pair{"<e><f/></e></c></root>", "' nests elements 4 levels deep (line 9); the limit is 3 levels"},
+        {"<e g='1' h='2'\n i='3'/></c></root>", "' has an element with 3 attributes (line 10); the limit is 2 attributes"}}) {
+    log.clear();
+    const std::string path = dir.write("lines.xml", lead + tail);
+    EXPECT_FALSE(doc.Load(utf8(path)));
+    EXPECT_EQ(log.texts(), Lines{utf8("Loading file '" + path + "' failed\nFile '" + path + reason)});
+  }
   XmlLimits::setMaxDepth(XmlLimits::DefaultMaxDepth);
+  XmlLimits::setMaxAttributes(XmlLimits::DefaultMaxAttributes);
   EXPECT_EQ(XmlLimits::getMaxDepth(), 1000);
 }
 
@@ -293,4 +351,47 @@ TEST_F(XmlDocument, DamagedFilesFailWithOneErrorOrSurviveASaveAndReload) {
     ++reloaded;
   }
   EXPECT_GT(reloaded, 20);  // the damage must leave many documents loadable
+}
+
+TEST(SaveOwnerAndMode, TemporaryFileIsNeverReadableByMoreThanTheOriginal) {
+  std::string content = "<settings>\n";  // large enough that writing it takes a while
+  for (int i = 0; i < 20000; ++i) content += "  <entry name=\"e" + std::to_string(i) + "\" secret=\"s\"/>\n";
+  for (const mode_t original : {0600, 0400, 0640, 0644, 0660}) {
+    SCOPED_TRACE(original);
+    KivoTest::TempDir dir;
+    const std::string file = dir.write("private.xml", content + "</settings>\n");
+    ASSERT_EQ(chmod(file.c_str(), original), 0);
+    KivoElement doc(wxS("settings"));
+    ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)));
+    // Saves until the watcher has caught a temporary file or two, at most 50 times.
+    std::vector<mode_t> seen;
+    for (int round = 0; round < 50 && seen.size() < 2; round += 5) {
+      const auto modes = temporaryModesDuring(dir.path(), [&] {
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(save(doc, wxString::Format(wxS("%i"), round + i)));
+      });
+      EXPECT_EQ(statOf(file).st_mode & 07777, original);
+      seen.insert(seen.end(), modes.begin(), modes.end());
+    }
+    EXPECT_FALSE(seen.empty()) << "the watcher never saw a temporary file";
+    for (const mode_t mode : seen) EXPECT_EQ(mode & ~original, 0u) << std::oct << mode;
+  }
+}
+
+// An administrator saving another user's file leaves it that user's, with its mode;
+// without root there is nobody else.
+TEST(SaveOwnerAndMode, SaveAsRootKeepsAnotherUsersOwnerAndGroup) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make a file that belongs to another user";
+  for (const auto& [owner, group, mode] : {std::tuple<uid_t, gid_t, mode_t>{kNobody, kNobody, 0640},
+                                           {kNobody, 0, 0600}, {0, kNobody, 0460}}) {
+    SCOPED_TRACE(mode);
+    KivoTest::TempDir dir;
+    const std::string file = dir.write("theirs.xml", "<settings save=\"1\"/>\n");
+    ASSERT_EQ(chown(file.c_str(), owner, group), 0);
+    ASSERT_EQ(chmod(file.c_str(), mode), 0);
+    KivoElement doc(wxS("settings"));
+    ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)) && save(doc, wxS("2")));
+    const struct stat info = statOf(file);
+    EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777), std::tuple(owner, group, mode));
+    EXPECT_EQ(dir.read("theirs.xml"), "<settings save=\"2\" />\n");
+  }
 }
