@@ -129,16 +129,11 @@ TEST_F(ThreadBaseTest, JoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
       return log.count() >= 3 && stat(("/proc/self/task/" + std::to_string(g_KernelId)).c_str(), &info) != 0;
     }));
     const wxString details = wxS("1. ") + hex(g_RunningId) + (detached ? wxS(", detached") : wxS(", joined"));
-    const wxString texts[] = {name, name + wxS("::OnExit(): ") + details, wxS("~1.(0) ") + name + wxS(": ") + details};
-    const wxString functions[] = {wxS("ThreadBase"), wxS("OnExit"), wxS("~ThreadBase")};
-    const auto messages = log.messages();
-    ASSERT_EQ(messages.size(), 3u) << "the thread object was never destroyed";
-    for (size_t i = 0; i < 3; ++i) {
-      EXPECT_EQ(messages[i].message, texts[i]);
-      EXPECT_EQ(messages[i].level, LevelMessage);
-      EXPECT_EQ(messages[i].file, wxS("include/kivo/ThreadBase"));
-      EXPECT_EQ(messages[i].function, functions[i]);
-    }
+    std::vector<wxString> seen;
+    for (const auto& m : log.messages()) seen.push_back(wxString::Format("%i %s %s: %s", m.level, m.file, m.function, m.message));
+    const wxString at = wxString::Format("%i include/kivo/ThreadBase ", LevelMessage);
+    EXPECT_EQ(seen, (std::vector<wxString>{at + "ThreadBase: " + name, at + "OnExit: " + name + "::OnExit(): " + details,
+                                           at + "~ThreadBase: ~1.(0) " + name + ": " + details}));
   }
   PollingThread settler(wxTHREAD_JOINABLE, wxS("settler"));
   if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
@@ -164,8 +159,7 @@ TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyToo
   auto base = std::make_unique<KivoBase>();
   {
     GUARD(early);
-    EXPECT_EQ(early.Write(), nullptr);
-    EXPECT_TRUE(freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
+    EXPECT_TRUE(early.Write() == nullptr && freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
     KivoBase::s_Instance = base.get();
     EXPECT_EQ(early.Write(), base.get());
     std::atomic<bool> outerReleased{false};
@@ -192,11 +186,9 @@ TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyToo
   {
     GUARD(guard);
     KivoBase::s_Instance = nullptr;
-    EXPECT_EQ(guard.Write(), nullptr);
-    EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "a base going away still leaves the lock held";
+    EXPECT_TRUE(guard.Write() == nullptr && !freeForOthers(KivoBase::s_CS)) << "a base going away keeps the lock held";
   }
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
+  EXPECT_TRUE(KivoBase::s_Locked == 0 && freeForOthers(KivoBase::s_CS));
 }
 
 // Threads change the tree only under guards; a stop takes the base away while they
@@ -223,8 +215,7 @@ TEST(KivoLocker, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
   for (auto& worker : workers) worker.join();
   for (int result : results) EXPECT_GE(result, 0) << "a node changed under its guard";
   EXPECT_EQ(log.count(), 0u) << log.texts().front();
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
+  EXPECT_TRUE(KivoBase::s_Locked == 0 && freeForOthers(KivoBase::s_CS));
 }
 
 // Only the last of a thread's writers and the last reader take their final step; a
@@ -246,8 +237,7 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
   inner.beginWriting();
   inner.FinishWriting();
   EXPECT_EQ(log.count(), 0u) << "nothing is logged while s_Debug is off";
-  EXPECT_EQ(KivoLocker::s_WriterCount, 1);
-  EXPECT_FALSE(freeForOthers(KivoLocker::s_Writer));
+  EXPECT_TRUE(KivoLocker::s_WriterCount == 1 && !freeForOthers(KivoLocker::s_Writer));
   GUARD(bystander);
   EXPECT_TRUE(bystander.iLocked()) << "a guard on the writer's thread counts as locked";
   std::thread([] {
@@ -263,15 +253,11 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
   EXPECT_FALSE(outer.iLocked());
   outer.FinishWriting();
   EXPECT_EQ(log.count(), 0u) << "a second finish does nothing";
-  EXPECT_TRUE(KivoLocker::s_WriterCount == 0 && KivoLocker::s_WriterId == 0);
-  EXPECT_TRUE(freeForOthers(KivoLocker::s_Writer));
+  EXPECT_TRUE(KivoLocker::s_WriterCount == 0 && KivoLocker::s_WriterId == 0 && freeForOthers(KivoLocker::s_Writer));
 
   KivoLocker::s_Debug = false;
   std::vector<std::unique_ptr<AcquiringLocker>> readers(255);
-  for (auto& reader : readers) {
-    reader = std::make_unique<AcquiringLocker>();
-    reader->beginReading();
-  }
+  for (auto& reader : readers) (reader = std::make_unique<AcquiringLocker>())->beginReading();
   EXPECT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_BUSY) << "all 255 units are taken";
   for (size_t i = 0; i + 1 < readers.size(); ++i) readers[i]->FinishReading();
   EXPECT_EQ(KivoLocker::s_ReaderCount, 1);
@@ -280,8 +266,7 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
   KivoLocker::s_Debug = false;
   EXPECT_EQ(debugTexts(), (std::vector<wxString>{wxS("Reader finishing up..."), wxS("Reader was the last one..."),
                                                  wxS("Reader gone.")}));
-  EXPECT_FALSE(readers.back()->iLocked());
-  EXPECT_EQ(KivoLocker::s_ReaderCount, 0);
+  EXPECT_TRUE(!readers.back()->iLocked() && KivoLocker::s_ReaderCount == 0);
   for (int i = 0; i < 255; ++i) ASSERT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_NO_ERROR);
   EXPECT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_BUSY);
   for (int i = 0; i < 255; ++i) KivoLocker::s_Readers.Post();
