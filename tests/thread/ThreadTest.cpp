@@ -48,14 +48,6 @@ wxString nameBuiltHere(unsigned int number, const wxString& description) {
   return wxS("[#") + hex(wxThread::GetCurrentId()) + wxString::Format(wxS(": %u. "), number) + description + wxS("]");
 }
 
-// The toolkit comes first: a thread object must not be built before it is up.
-class ThreadBaseTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(toolkit.ok()); }
-  Toolkit::Scope toolkit;
-  KivoTest::LogCapture log;
-};
-
 // Waits until `condition` holds; false after 20 s, which a passing test never waits out.
 bool eventually(const std::function<bool()>& condition) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -113,7 +105,22 @@ class AcquiringLocker : public KivoLocker {
 // per-thread clean-up under a lock the process destroys at exit. Once the thread is
 // gone, a joinable thread takes the same lock and is joined, which orders that last
 // use before the exit.
-TEST_F(ThreadBaseTest, JoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
+TEST(ThreadBase, NumbersAreLiveCountsJoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
+  Toolkit::Scope toolkit;  // first: a thread object must not be built before it is up
+  ASSERT_TRUE(toolkit.ok());
+  KivoTest::LogCapture log;
+  auto* first = new PollingThread(wxTHREAD_JOINABLE, wxS("A"));
+  auto* second = new PollingThread(wxTHREAD_JOINABLE, wxS("B"));
+  delete first;
+  auto* third = new PollingThread(wxTHREAD_JOINABLE, wxS("C"));  // B still lives: number 2 again
+  delete third;
+  delete second;
+  // Never run or polled: the details stay empty and each last line ends in ": ".
+  EXPECT_EQ(log.texts(), (std::vector<wxString>{nameBuiltHere(1, wxS("A")), nameBuiltHere(2, wxS("B")),
+                                                wxS("~1.(1) ") + nameBuiltHere(1, wxS("A")) + wxS(": "),
+                                                nameBuiltHere(2, wxS("C")),
+                                                wxS("~2.(1) ") + nameBuiltHere(2, wxS("C")) + wxS(": "),
+                                                wxS("~2.(0) ") + nameBuiltHere(2, wxS("B")) + wxS(": ")}));
   for (const bool detached : {false, true}) {
     SCOPED_TRACE(detached ? "detached" : "joined");
     log.clear();
@@ -137,21 +144,6 @@ TEST_F(ThreadBaseTest, JoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
   }
   PollingThread settler(wxTHREAD_JOINABLE, wxS("settler"));
   if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
-}
-
-TEST_F(ThreadBaseTest, NumbersAreLiveCountsAndDestroyedObjectsShowWhatIsLeft) {
-  auto* first = new PollingThread(wxTHREAD_JOINABLE, wxS("A"));
-  auto* second = new PollingThread(wxTHREAD_JOINABLE, wxS("B"));
-  delete first;
-  auto* third = new PollingThread(wxTHREAD_JOINABLE, wxS("C"));  // B still lives: number 2 again
-  delete third;
-  delete second;
-  // Never run or polled: the details stay empty and each last line ends in ": ".
-  EXPECT_EQ(log.texts(), (std::vector<wxString>{nameBuiltHere(1, wxS("A")), nameBuiltHere(2, wxS("B")),
-                                                wxS("~1.(1) ") + nameBuiltHere(1, wxS("A")) + wxS(": "),
-                                                nameBuiltHere(2, wxS("C")),
-                                                wxS("~2.(1) ") + nameBuiltHere(2, wxS("C")) + wxS(": "),
-                                                wxS("~2.(0) ") + nameBuiltHere(2, wxS("B")) + wxS(": ")}));
 }
 
 TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyTook) {

@@ -155,10 +155,8 @@ class AutoUpdateTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(AutoUpdateTest, NodesAreCalledOnTheWorkerAtTheirSixteenBitIntervals) {
-  testing::internal::CaptureStdout();
   g_Behaviour = [](iNode&) { EXPECT_FALSE(wxThread::IsMain()) << "called on the worker thread"; };
   ASSERT_TRUE(boot(kUpdater + recorder("half", "0.5") + recorder("long", "70") + recorder("wrapped", "65.536")));
-  EXPECT_NE(testing::internal::GetCapturedStdout().find("KivoAutoUpdater created\n"), std::string::npos);
   ASSERT_TRUE(waitForCalls(wxS("wrapped"), 3)) << "an interval of 0 is due on every pass";
   locked([&](KivoBase& base) {
     // Milliseconds in 16 bits: 70,000 ms keeps 4,464 ms; 65,536 ms wraps to 0, the smallest;
