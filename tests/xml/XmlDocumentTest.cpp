@@ -122,16 +122,13 @@ TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBackAMissingOneIsAnError) 
   // A missing file is an error naming the normalised path.
   EXPECT_FALSE(doc.Load(utf8(dir.path() + "/sub/../missing.xml")));
   const wxString full = utf8(dir.file("missing.xml"));
-  EXPECT_EQ(doc.getSourceDocument(), nullptr);  // the earlier document is gone
-  EXPECT_FALSE(doc.Save());
+  EXPECT_FALSE(doc.getSourceDocument() != nullptr || doc.Save()) << "the earlier document is gone";
   EXPECT_EQ(doc.DocToXML(Indent()),
             wxS("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<exception>\n"
                 "\t<message>\n\t\tNo XML document association found! Filename '") +
                 full + wxS("'\n\t</message>\n</exception>\n"));
   // An empty name is not the working folder, a folder is no file, a relative name is completed.
-  EXPECT_FALSE(doc.Load(wxString()));
-  EXPECT_FALSE(doc.Load(utf8(dir.path())));
-  EXPECT_FALSE(doc.Load(wxS("./no-such-kivo-file.xml")));
+  EXPECT_FALSE(doc.Load(wxString()) || doc.Load(utf8(dir.path())) || doc.Load(wxS("./no-such-kivo-file.xml")));
   const wxString relative = wxFileName::GetCwd() + wxS("/no-such-kivo-file.xml");
   Lines expected;
   for (const wxString& path : {full, wxString(), utf8(dir.path()), relative}) {
@@ -143,8 +140,11 @@ TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBackAMissingOneIsAnError) 
 TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
   const std::string fifo = dir.file("pipe.xml");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  std::string wide = "\n<node";
-  for (int i = 0; i <= XmlLimits::DefaultMaxAttributes; ++i) wide += " a" + std::to_string(i) + "=\"1\"";
+  // The line a refusal names counts every line break before the element: in quoted values,
+  // text, comments and inside tags alike.
+  const std::string lead = "<root a='one\ntwo' b=\"x>\n<y\">\n  text\n  more text <!-- a\n<b> -->\n<c\n  d='1'\n>";
+  XmlLimits::setMaxDepth(3);
+  XmlLimits::setMaxAttributes(2);
   // TinyXML's position counts from one; an empty document's error is at its start.
   auto parse = [&](const char* name, const std::string& content, const char* where, const char* what) {
     const std::string path = dir.write(name, content);
@@ -161,10 +161,10 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
       parse("bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."),
       parse("utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."),
       {fifo, "'" + fifo + "' is not a regular file"},
-      refuse(dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<!-- <a> -->\n" + nested(1001)),
-             "' nests elements 1001 levels deep (line 3); the limit is 1000 levels"),
-      refuse(dir.write("wide.xml", wide + "/>"),
-             "' has an element with 10001 attributes (line 2); the limit is 10000 attributes")};
+      refuse(dir.write("deep.xml", lead + "<e><f/></e></c></root>"),
+             "' nests elements 4 levels deep (line 9); the limit is 3 levels"),
+      refuse(dir.write("wide.xml", lead + "<e g='1' h='2'\n i='3'/></c></root>"),
+             "' has an element with 3 attributes (line 10); the limit is 2 attributes")};
   for (const auto& [path, reason] : cases) {
     log.clear();
     EXPECT_FALSE(doc.Load(utf8(path))) << path;
@@ -172,6 +172,8 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
     EXPECT_EQ(doc.GetXmlError(), reason.rfind("Error", 0) == 0 ? utf8(reason) : wxString());
     EXPECT_EQ(doc.getSourceDocument(), nullptr);
   }
+  XmlLimits::setMaxAttributes(XmlLimits::DefaultMaxAttributes);
+  XmlLimits::setMaxDepth(XmlLimits::DefaultMaxDepth);
   // Markup inside comments, CDATA, quotes, instructions and DOCTYPE does not nest.
   const std::string inside = "<x a=\"<y>\" b='<z>'/><!-- <c><c> --><![CDATA[<d><d>]]><?pi <e>?>";
   const std::string tricky = dir.write("tricky.xml", "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"<b>\">]>" +
@@ -179,21 +181,7 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
   EXPECT_TRUE(doc.Load(utf8(tricky)));
   XmlLimits::setMaxDepth(10);  // the host's own limit
   EXPECT_FALSE(doc.Load(utf8(tricky)));
-  // The line named counts every line break before the element: in quoted values, text,
-  // comments and inside tags alike.
-  XmlLimits::setMaxDepth(3);
-  XmlLimits::setMaxAttributes(2);
-  const std::string lead = "<root a='one\ntwo' b=\"x>\n<y\">\n  text\n  more text <!-- a\n<b> -->\n<c\n  d='1'\n>";
-  for (const auto& [tail, reason] :
-       {std::pair{"<e><f/></e></c></root>", "' nests elements 4 levels deep (line 9); the limit is 3 levels"},
-        {"<e g='1' h='2'\n i='3'/></c></root>", "' has an element with 3 attributes (line 10); the limit is 2 attributes"}}) {
-    log.clear();
-    const std::string path = dir.write("lines.xml", lead + tail);
-    EXPECT_FALSE(doc.Load(utf8(path)));
-    EXPECT_EQ(log.texts(), Lines{utf8("Loading file '" + path + "' failed\nFile '" + path + reason)});
-  }
   XmlLimits::setMaxDepth(XmlLimits::DefaultMaxDepth);
-  XmlLimits::setMaxAttributes(XmlLimits::DefaultMaxAttributes);
   EXPECT_EQ(XmlLimits::getMaxDepth(), 1000);
 }
 
@@ -214,8 +202,7 @@ TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
     ASSERT_TRUE(doc.Load(utf8(dir.write("text.xml", text))));
     const TiXmlElement* root = doc.getDocument()->RootElement();
     const TiXmlElement* element = root->FirstChildElement() ? root->FirstChildElement() : root;
-    EXPECT_STREQ(element->Attribute("x"), "caf\xC3\xA9");
-    EXPECT_FALSE(utf8(element->Value()).empty());
+    EXPECT_TRUE(element->Attribute("x") == std::string("caf\xC3\xA9") && !utf8(element->Value()).empty());
     EXPECT_EQ(logged(log), warning.empty() ? Lines{} : Lines{"4 include/kivo/xml/KivoXML Load(): " + warning})
         << text;
   }
@@ -386,8 +373,7 @@ TEST(SaveOwnerAndMode, SaveAsRootKeepsAnotherUsersOwnerAndGroup) {
     SCOPED_TRACE(mode);
     KivoTest::TempDir dir;
     const std::string file = dir.write("theirs.xml", "<settings save=\"1\"/>\n");
-    ASSERT_EQ(chown(file.c_str(), owner, group), 0);
-    ASSERT_EQ(chmod(file.c_str(), mode), 0);
+    ASSERT_EQ(chown(file.c_str(), owner, group) + chmod(file.c_str(), mode), 0);
     KivoElement doc(wxS("settings"));
     ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)) && save(doc, wxS("2")));
     const struct stat info = statOf(file);
