@@ -51,9 +51,8 @@ class FrozenProfiler : public TimeProfiler {
 TEST(Profiler, FinishCountsTheSectionAndAddsEveryTimeFromEveryThread) {
   Profiler& profiler = Profiler::getSingleton();
   profiler.finish("never started");
-  EXPECT_EQ(profiler.getEntries().count("never started"), 0u);
   profiler.start("twice");
-  EXPECT_EQ(entryOf("twice").count, 0u);
+  EXPECT_TRUE(profiler.getEntries().count("never started") == 0u && entryOf("twice").count == 0u);
   sleepMilliseconds(2);
   profiler.finish("twice");
   const ProfilerEntry first = entryOf("twice");

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "kivo/kivo.h"
 #include "support/LogCapture.h"
@@ -136,8 +137,7 @@ class AutoUpdateTest : public ::testing::Test {
   // Stops the library (once) and returns how long the stop took in milliseconds.
   long long stopLibrary() {
     const auto before = Clock::now();
-    if (!stopped) stop();
-    stopped = true;
+    if (!std::exchange(stopped, true)) stop();
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before).count();
   }
 
