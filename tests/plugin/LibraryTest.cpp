@@ -119,8 +119,8 @@ TEST_F(LibraryTest, BrokenLibrariesAreReportedAndLeaveTheTreeIntact) {
     EXPECT_TRUE(libraryAt(path)->isStarted() && libraryAt(path)->getPlugin() == nullptr) << path;
   }
   KivoLibrary* nostart = libraryAt(wxS("/nostart"));
-  EXPECT_TRUE(log.contains(wxS("Library '" KIVO_NOSTART_PLUGIN "' has no start function"), 5));
-  EXPECT_TRUE(!nostart->Register() && nostart->CanExecute(wxS("brokenMarker")));
+  EXPECT_TRUE(log.contains(wxS("Library '" KIVO_NOSTART_PLUGIN "' has no start function"), 5) && !nostart->Register() &&
+              nostart->CanExecute(wxS("brokenMarker")));
   EXPECT_TRUE(has(nostart->State(Indent(), wxString()), wxS("<plugin unavailable=\"true\" />\n<library loaded=\"true\" />")));
   EXPECT_EQ(run(libraryAt(wxS("/empty")), "start"), wxS("<failure/>"));
   EXPECT_TRUE(log.contains(wxS("Filename empty of 'library' 'empty' @ /kivo/empty"), 5));

@@ -188,8 +188,7 @@ TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyToo
 TEST(KivoLocker, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
   KivoTest::LogCapture log(AppLogErrors);
   KivoTest::TempDir dir;
-  auto* base = new KivoBase();
-  KivoBase::s_Instance = base;
+  KivoBase* base = KivoBase::s_Instance = new KivoBase();
   ASSERT_TRUE(base->Boot(wxString::FromUTF8(dir.write("boot.xml", "<kivo name='kivo'/>").c_str())));
   std::atomic<int> rounds{0};
   std::vector<int> results(3, 0);
@@ -223,8 +222,7 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
     log.clear();
     return texts;
   };
-  AcquiringLocker outer;
-  AcquiringLocker inner;
+  AcquiringLocker outer, inner;
   outer.beginWriting();
   inner.beginWriting();
   inner.FinishWriting();
@@ -232,10 +230,7 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
   EXPECT_TRUE(KivoLocker::s_WriterCount == 1 && !freeForOthers(KivoLocker::s_Writer));
   GUARD(bystander);
   EXPECT_TRUE(bystander.iLocked()) << "a guard on the writer's thread counts as locked";
-  std::thread([] {
-    GUARD(other);
-    EXPECT_FALSE(other.iLocked());
-  }).join();
+  std::thread([] { GUARD(other); EXPECT_FALSE(other.iLocked()); }).join();
   KivoLocker::s_Debug = true;
   bystander.FinishReading();
   bystander.FinishWriting();

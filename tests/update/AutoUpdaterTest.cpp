@@ -164,8 +164,7 @@ TEST_F(AutoUpdateTest, NodesAreCalledOnTheWorkerAtTheirSixteenBitIntervals) {
     EXPECT_EQ(wxString::Format("%g %g %u", base.Search(wxS("/long"))->getAutoUpdateInterval(),
                                base.Search(wxS("/wrapped"))->getAutoUpdateInterval(), scheduler(base)->getWakeInterval()),
               "4.464 0 0");
-    EXPECT_TRUE(base.Search(wxS("/wrapped"))->unregisterAutoUpdater());
-    EXPECT_EQ(scheduler(base)->getWakeInterval(), 500u);
+    EXPECT_TRUE(base.Search(wxS("/wrapped"))->unregisterAutoUpdater() && scheduler(base)->getWakeInterval() == 500u);
     scheduler(base)->printTargetKivoNodesList();
     return 0;
   });
@@ -204,15 +203,13 @@ TEST_F(AutoUpdateTest, PassesCallDueNodesRetryMissingOnesAndEndWhenANodeStopsThe
   for (unsigned long long now : {1000, 1099, 1100}) EXPECT_TRUE(passes.callAutoUpdates(now));
   EXPECT_EQ(callsOf(wxS("tenth")), (std::vector<long long>{1000, 100})) << "due once 100 ms passed";
   const wxString missing = wxS("Registered node '/kivo/gone' not found from kivo tree.");
-  EXPECT_TRUE(log.contains(missing, LevelError));
-  EXPECT_EQ(log.texts(), std::vector<wxString>(3, missing)) << "reported on every pass";
+  EXPECT_TRUE(log.contains(missing, LevelError) && log.texts() == std::vector<wxString>(3, missing))
+      << "an error on every pass";
   locked([&](KivoBase& base) { return base.AppendChild(gone, nullptr, false); });
   EXPECT_TRUE(passes.callAutoUpdates(1200));
   EXPECT_EQ(callsOf(wxS("gone")), std::vector<long long>{1200}) << "called once back";
 
-  g_Behaviour = [&](iNode& node) {
-    if (node.getName() == wxS("stopper")) passes.setStopRequested(true);
-  };
+  g_Behaviour = [&](iNode& node) { if (node.getName() == wxS("stopper")) passes.setStopRequested(true); };
   passes.clearRegistrations();
   EXPECT_EQ(passes.getWakeInterval(), 1000u);
   passes.registerNode(wxS("/kivo/stopper"), 0);
