@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include <wx/regex.h>
@@ -19,6 +20,11 @@ std::deque<PoolMessage> takeQueue() {
   std::deque<PoolMessage> queue;
   tracer().swap(queue);
   return queue;
+}
+
+wxString fields(const PoolMessage& m) {
+  return wxString::Format(wxS("%i|%u|%lu|%lu|%ld|%s|%s|%s"), m.level, m.line, m.threadId,
+                          m.processId, m.time, m.file, m.function, m.message);
 }
 
 void log(int level, const wxString& text) { tracer().Log(level, text, 7, "include/kivo/Test", "log"); }
@@ -147,5 +153,45 @@ TEST(Tracer, ConcurrentLoggingWhileSwappingLosesNothing) {
     long t = 0, i = 0;
     ASSERT_TRUE(m.message.BeforeFirst(':').ToLong(&t) && m.message.AfterFirst(':').ToLong(&i));
     ASSERT_EQ(i, next[t]++) << "thread " << t;
+  }
+}
+
+// The tracer reuses the buffers of dropped messages and keeps converted source texts (read again
+// when the caller's buffer changes): every field of a new message must still be its own.
+TEST(Tracer, MessagesLoggedIntoAFullQueueKeepOnlyTheirOwnFields) {
+  KivoTest::LogCapture capture;
+  const wxString longText(wxS('x'), 5000);
+  for (size_t i = 0; i < Tracer::MaxQueuedMessages; ++i) {
+    tracer().Log(4, longText, 900, "include/kivo/some/LongerSourcePath", "aFunctionWithAVeryLongName");
+  }
+  const char* cafe = "caf\xc3\xa9";
+  const PoolMessage expected[] = {
+      PoolMessage(wxS("short"), 3, "src/first.cpp", 1, "f", 0), PoolMessage(wxS(""), 5, nullptr, 0, nullptr, 0),
+      PoolMessage(wxS("\u00e9t\u00e9"), 0, "src/first.cpp", 7, cafe, 0),
+      PoolMessage(wxS("bad bytes"), 2, "ok.cpp", 2, "\xff\xfe", 0), PoolMessage(wxS("e"), 3, "", 2, "", 0),
+      PoolMessage(wxS("handed over"), 6, "a/b.cpp", 5, "given", 1234567L)};
+  const char* sources[][2] = {{"src/first.cpp", "f"}, {nullptr, nullptr}, {"src/first.cpp", cafe},
+                              {"ok.cpp", "\xff\xfe"}, {"", ""}};
+  const size_t count = std::size(expected);
+  capture.clear();
+  char file[32], function[32];  // one buffer per text, its content changing between calls
+  for (size_t i = 0; i + 1 < count; ++i) {
+    const bool null = sources[i][0] == nullptr;
+    if (!null) std::strcpy(file, sources[i][0]), std::strcpy(function, sources[i][1]);
+    tracer().Log(expected[i].level, expected[i].message, expected[i].line, null ? nullptr : file,
+                 null ? nullptr : function);
+  }
+  tracer().Log(expected[count - 1]);
+  const auto seen = capture.messages();
+  const auto queue = takeQueue();
+  ASSERT_EQ(seen.size(), count);
+  ASSERT_EQ(queue.size(), Tracer::MaxQueuedMessages);
+  EXPECT_EQ(queue.front().message, longText);
+  for (size_t i = 0; i < count; ++i) {
+    const PoolMessage& queued = queue[queue.size() - count + i];
+    PoolMessage e = expected[i];
+    if (i + 1 < count) e.time = queued.time;  // stamped by the tracer
+    EXPECT_EQ(fields(queued) + fields(seen[i]), fields(e) + fields(e)) << "message " << i;
+    EXPECT_EQ(queued.toString(), e.toString());
   }
 }

@@ -48,14 +48,6 @@ wxString nameBuiltHere(unsigned int number, const wxString& description) {
   return wxS("[#") + hex(wxThread::GetCurrentId()) + wxString::Format(wxS(": %u. "), number) + description + wxS("]");
 }
 
-// The toolkit comes first: a thread object must not be built before it is up.
-class ThreadBaseTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(toolkit.ok()); }
-  Toolkit::Scope toolkit;
-  KivoTest::LogCapture log;
-};
-
 // Waits until `condition` holds; false after 20 s, which a passing test never waits out.
 bool eventually(const std::function<bool()>& condition) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -113,7 +105,22 @@ class AcquiringLocker : public KivoLocker {
 // per-thread clean-up under a lock the process destroys at exit. Once the thread is
 // gone, a joinable thread takes the same lock and is joined, which orders that last
 // use before the exit.
-TEST_F(ThreadBaseTest, JoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
+TEST(ThreadBase, NumbersAreLiveCountsJoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
+  Toolkit::Scope toolkit;  // first: a thread object must not be built before it is up
+  ASSERT_TRUE(toolkit.ok());
+  KivoTest::LogCapture log;
+  auto* first = new PollingThread(wxTHREAD_JOINABLE, wxS("A"));
+  auto* second = new PollingThread(wxTHREAD_JOINABLE, wxS("B"));
+  delete first;
+  auto* third = new PollingThread(wxTHREAD_JOINABLE, wxS("C"));  // B still lives: number 2 again
+  delete third;
+  delete second;
+  // Never run or polled: the details stay empty and each last line ends in ": ".
+  EXPECT_EQ(log.texts(), (std::vector<wxString>{nameBuiltHere(1, wxS("A")), nameBuiltHere(2, wxS("B")),
+                                                wxS("~1.(1) ") + nameBuiltHere(1, wxS("A")) + wxS(": "),
+                                                nameBuiltHere(2, wxS("C")),
+                                                wxS("~2.(1) ") + nameBuiltHere(2, wxS("C")) + wxS(": "),
+                                                wxS("~2.(0) ") + nameBuiltHere(2, wxS("B")) + wxS(": ")}));
   for (const bool detached : {false, true}) {
     SCOPED_TRACE(detached ? "detached" : "joined");
     log.clear();
@@ -129,34 +136,14 @@ TEST_F(ThreadBaseTest, JoinedAndDetachedThreadsLogTheirThreeLinesInTurn) {
       return log.count() >= 3 && stat(("/proc/self/task/" + std::to_string(g_KernelId)).c_str(), &info) != 0;
     }));
     const wxString details = wxS("1. ") + hex(g_RunningId) + (detached ? wxS(", detached") : wxS(", joined"));
-    const wxString texts[] = {name, name + wxS("::OnExit(): ") + details, wxS("~1.(0) ") + name + wxS(": ") + details};
-    const wxString functions[] = {wxS("ThreadBase"), wxS("OnExit"), wxS("~ThreadBase")};
-    const auto messages = log.messages();
-    ASSERT_EQ(messages.size(), 3u) << "the thread object was never destroyed";
-    for (size_t i = 0; i < 3; ++i) {
-      EXPECT_EQ(messages[i].message, texts[i]);
-      EXPECT_EQ(messages[i].level, LevelMessage);
-      EXPECT_EQ(messages[i].file, wxS("include/kivo/ThreadBase"));
-      EXPECT_EQ(messages[i].function, functions[i]);
-    }
+    std::vector<wxString> seen;
+    for (const auto& m : log.messages()) seen.push_back(wxString::Format("%i %s %s: %s", m.level, m.file, m.function, m.message));
+    const wxString at = wxString::Format("%i include/kivo/ThreadBase ", LevelMessage);
+    EXPECT_EQ(seen, (std::vector<wxString>{at + "ThreadBase: " + name, at + "OnExit: " + name + "::OnExit(): " + details,
+                                           at + "~ThreadBase: ~1.(0) " + name + ": " + details}));
   }
   PollingThread settler(wxTHREAD_JOINABLE, wxS("settler"));
   if (settler.Run() == wxTHREAD_NO_ERROR) settler.Wait();
-}
-
-TEST_F(ThreadBaseTest, NumbersAreLiveCountsAndDestroyedObjectsShowWhatIsLeft) {
-  auto* first = new PollingThread(wxTHREAD_JOINABLE, wxS("A"));
-  auto* second = new PollingThread(wxTHREAD_JOINABLE, wxS("B"));
-  delete first;
-  auto* third = new PollingThread(wxTHREAD_JOINABLE, wxS("C"));  // B still lives: number 2 again
-  delete third;
-  delete second;
-  // Never run or polled: the details stay empty and each last line ends in ": ".
-  EXPECT_EQ(log.texts(), (std::vector<wxString>{nameBuiltHere(1, wxS("A")), nameBuiltHere(2, wxS("B")),
-                                                wxS("~1.(1) ") + nameBuiltHere(1, wxS("A")) + wxS(": "),
-                                                nameBuiltHere(2, wxS("C")),
-                                                wxS("~2.(1) ") + nameBuiltHere(2, wxS("C")) + wxS(": "),
-                                                wxS("~2.(0) ") + nameBuiltHere(2, wxS("B")) + wxS(": ")}));
 }
 
 TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyTook) {
@@ -164,8 +151,7 @@ TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyToo
   auto base = std::make_unique<KivoBase>();
   {
     GUARD(early);
-    EXPECT_EQ(early.Write(), nullptr);
-    EXPECT_TRUE(freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
+    EXPECT_TRUE(early.Write() == nullptr && freeForOthers(KivoBase::s_CS)) << "built before any base: no lock";
     KivoBase::s_Instance = base.get();
     EXPECT_EQ(early.Write(), base.get());
     std::atomic<bool> outerReleased{false};
@@ -192,11 +178,9 @@ TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyToo
   {
     GUARD(guard);
     KivoBase::s_Instance = nullptr;
-    EXPECT_EQ(guard.Write(), nullptr);
-    EXPECT_FALSE(freeForOthers(KivoBase::s_CS)) << "a base going away still leaves the lock held";
+    EXPECT_TRUE(guard.Write() == nullptr && !freeForOthers(KivoBase::s_CS)) << "a base going away keeps the lock held";
   }
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
+  EXPECT_TRUE(KivoBase::s_Locked == 0 && freeForOthers(KivoBase::s_CS));
 }
 
 // Threads change the tree only under guards; a stop takes the base away while they
@@ -204,8 +188,7 @@ TEST(KivoLocker, GuardsNestHoldTheLockUntilTheOuterEndsAndReleaseOnlyWhatTheyToo
 TEST(KivoLocker, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
   KivoTest::LogCapture log(AppLogErrors);
   KivoTest::TempDir dir;
-  auto* base = new KivoBase();
-  KivoBase::s_Instance = base;
+  KivoBase* base = KivoBase::s_Instance = new KivoBase();
   ASSERT_TRUE(base->Boot(wxString::FromUTF8(dir.write("boot.xml", "<kivo name='kivo'/>").c_str())));
   std::atomic<int> rounds{0};
   std::vector<int> results(3, 0);
@@ -223,8 +206,7 @@ TEST(KivoLocker, ThreadsChangeTheTreeUnderGuardsUntilAStopTakesTheBase) {
   for (auto& worker : workers) worker.join();
   for (int result : results) EXPECT_GE(result, 0) << "a node changed under its guard";
   EXPECT_EQ(log.count(), 0u) << log.texts().front();
-  EXPECT_EQ(KivoBase::s_Locked, 0);
-  EXPECT_TRUE(freeForOthers(KivoBase::s_CS));
+  EXPECT_TRUE(KivoBase::s_Locked == 0 && freeForOthers(KivoBase::s_CS));
 }
 
 // Only the last of a thread's writers and the last reader take their final step; a
@@ -240,20 +222,15 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
     log.clear();
     return texts;
   };
-  AcquiringLocker outer;
-  AcquiringLocker inner;
+  AcquiringLocker outer, inner;
   outer.beginWriting();
   inner.beginWriting();
   inner.FinishWriting();
   EXPECT_EQ(log.count(), 0u) << "nothing is logged while s_Debug is off";
-  EXPECT_EQ(KivoLocker::s_WriterCount, 1);
-  EXPECT_FALSE(freeForOthers(KivoLocker::s_Writer));
+  EXPECT_TRUE(KivoLocker::s_WriterCount == 1 && !freeForOthers(KivoLocker::s_Writer));
   GUARD(bystander);
   EXPECT_TRUE(bystander.iLocked()) << "a guard on the writer's thread counts as locked";
-  std::thread([] {
-    GUARD(other);
-    EXPECT_FALSE(other.iLocked());
-  }).join();
+  std::thread([] { GUARD(other); EXPECT_FALSE(other.iLocked()); }).join();
   KivoLocker::s_Debug = true;
   bystander.FinishReading();
   bystander.FinishWriting();
@@ -263,15 +240,11 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
   EXPECT_FALSE(outer.iLocked());
   outer.FinishWriting();
   EXPECT_EQ(log.count(), 0u) << "a second finish does nothing";
-  EXPECT_TRUE(KivoLocker::s_WriterCount == 0 && KivoLocker::s_WriterId == 0);
-  EXPECT_TRUE(freeForOthers(KivoLocker::s_Writer));
+  EXPECT_TRUE(KivoLocker::s_WriterCount == 0 && KivoLocker::s_WriterId == 0 && freeForOthers(KivoLocker::s_Writer));
 
   KivoLocker::s_Debug = false;
   std::vector<std::unique_ptr<AcquiringLocker>> readers(255);
-  for (auto& reader : readers) {
-    reader = std::make_unique<AcquiringLocker>();
-    reader->beginReading();
-  }
+  for (auto& reader : readers) (reader = std::make_unique<AcquiringLocker>())->beginReading();
   EXPECT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_BUSY) << "all 255 units are taken";
   for (size_t i = 0; i + 1 < readers.size(); ++i) readers[i]->FinishReading();
   EXPECT_EQ(KivoLocker::s_ReaderCount, 1);
@@ -280,8 +253,7 @@ TEST(KivoLocker, FinishingReleasesTheWriterLockAndEveryReaderUnit) {
   KivoLocker::s_Debug = false;
   EXPECT_EQ(debugTexts(), (std::vector<wxString>{wxS("Reader finishing up..."), wxS("Reader was the last one..."),
                                                  wxS("Reader gone.")}));
-  EXPECT_FALSE(readers.back()->iLocked());
-  EXPECT_EQ(KivoLocker::s_ReaderCount, 0);
+  EXPECT_TRUE(!readers.back()->iLocked() && KivoLocker::s_ReaderCount == 0);
   for (int i = 0; i < 255; ++i) ASSERT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_NO_ERROR);
   EXPECT_EQ(KivoLocker::s_Readers.TryWait(), wxSEMA_BUSY);
   for (int i = 0; i < 255; ++i) KivoLocker::s_Readers.Post();

@@ -1,12 +1,17 @@
 // Loading, saving and printing documents, files refused before parsing, texts that must reach
 // the tree, and damaged files from a seeded generator; the static readers, writers and
-// searches on real elements.
+// searches on real elements. A save keeps who may read the file: the temporary file is never
+// readable by more people than the original, and the saved file keeps owner, group and mode.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <random>
+#include <thread>
 
 #include <wx/filename.h>
 
@@ -57,9 +62,51 @@ std::string damagedDocument(std::mt19937& rng, bool random) {
   return text;
 }
 
+
+constexpr uid_t kNobody = 65534;
+
+// Sets the attribute "save" of the root to `value` and saves the document as it stands.
+bool save(KivoElement& doc, const wxString& value) {
+  KivoXML::SetAttr(doc.getDocument()->RootElement(), wxS("save"), value);
+  return doc.KivoXML::Save();
+}
+
+struct stat statOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+// Runs `work` while a thread looks at every temporary file created in `folder` the
+// moment it appears; returns the permission bits it saw.
+template <typename Work>
+std::vector<mode_t> temporaryModesDuring(const std::string& folder, Work work) {
+  std::vector<mode_t> modes;
+  const int events = inotify_init1(IN_CLOEXEC);
+  EXPECT_GE(inotify_add_watch(events, folder.c_str(), IN_CREATE), 0);
+  std::thread watcher([&] {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t length; (length = read(events, buffer, sizeof buffer)) > 0;) {
+      for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (std::strcmp(event->name, "stop") == 0) return;
+        struct stat info {};  // a temporary file already renamed is not seen
+        if (stat((folder + "/" + event->name).c_str(), &info) == 0) modes.push_back(info.st_mode & 07777);
+      }
+    }
+  });
+  work();
+  close(open((folder + "/stop").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+  watcher.join();
+  close(events);
+  unlink((folder + "/stop").c_str());
+  return modes;
+}
+
 }  // namespace
 
-TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
+TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBackAMissingOneIsAnError) {
   // A UTF-8 byte order mark and a file name that is not ASCII are both fine.
   const std::string file = dir.write("\xC3\xA4.xml", "\xEF\xBB\xBF<r n=\"\xC3\xA4\"><a/></r>");
   ASSERT_TRUE(doc.Load(utf8(file)));
@@ -72,22 +119,16 @@ TEST_F(XmlDocument, LoadedFileBecomesTheSourceAndSavesBack) {
   EXPECT_EQ(doc.DocToXML(Indent(wxS("ignored"), wxS("--"), wxS("\r\n"))),
             wxS("<r n=\"\u00E4\" k=\"v\">\n--<a />\n</r>\n"));
   EXPECT_EQ(log.count(), 0u);
-}
-
-TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
-  ASSERT_TRUE(doc.Load(utf8(dir.write("good.xml", "<root/>"))));
+  // A missing file is an error naming the normalised path.
   EXPECT_FALSE(doc.Load(utf8(dir.path() + "/sub/../missing.xml")));
   const wxString full = utf8(dir.file("missing.xml"));
-  EXPECT_EQ(doc.getSourceDocument(), nullptr);  // the earlier document is gone
-  EXPECT_FALSE(doc.Save());
+  EXPECT_FALSE(doc.getSourceDocument() != nullptr || doc.Save()) << "the earlier document is gone";
   EXPECT_EQ(doc.DocToXML(Indent()),
             wxS("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\n<exception>\n"
                 "\t<message>\n\t\tNo XML document association found! Filename '") +
                 full + wxS("'\n\t</message>\n</exception>\n"));
   // An empty name is not the working folder, a folder is no file, a relative name is completed.
-  EXPECT_FALSE(doc.Load(wxString()));
-  EXPECT_FALSE(doc.Load(utf8(dir.path())));
-  EXPECT_FALSE(doc.Load(wxS("./no-such-kivo-file.xml")));
+  EXPECT_FALSE(doc.Load(wxString()) || doc.Load(utf8(dir.path())) || doc.Load(wxS("./no-such-kivo-file.xml")));
   const wxString relative = wxFileName::GetCwd() + wxS("/no-such-kivo-file.xml");
   Lines expected;
   for (const wxString& path : {full, wxString(), utf8(dir.path()), relative}) {
@@ -99,8 +140,11 @@ TEST_F(XmlDocument, MissingFilesAreErrorsNamingTheNormalisedPath) {
 TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
   const std::string fifo = dir.file("pipe.xml");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  std::string wide = "\n<node";
-  for (int i = 0; i <= XmlLimits::DefaultMaxAttributes; ++i) wide += " a" + std::to_string(i) + "=\"1\"";
+  // The line a refusal names counts every line break before the element: in quoted values,
+  // text, comments and inside tags alike.
+  const std::string lead = "<root a='one\ntwo' b=\"x>\n<y\">\n  text\n  more text <!-- a\n<b> -->\n<c\n  d='1'\n>";
+  XmlLimits::setMaxDepth(3);
+  XmlLimits::setMaxAttributes(2);
   // TinyXML's position counts from one; an empty document's error is at its start.
   auto parse = [&](const char* name, const std::string& content, const char* where, const char* what) {
     const std::string path = dir.write(name, content);
@@ -117,10 +161,10 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
       parse("bom.xml", "\xEF\xBB\xBF", "#12 [line 1:1]", "document empty."),
       parse("utf16.xml", std::string("\xFF\xFE<\0r\0/\0>\0", 10), "#12 [line 1:1]", "document empty."),
       {fifo, "'" + fifo + "' is not a regular file"},
-      refuse(dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<!-- <a> -->\n" + nested(1001)),
-             "' nests elements 1001 levels deep (line 3); the limit is 1000 levels"),
-      refuse(dir.write("wide.xml", wide + "/>"),
-             "' has an element with 10001 attributes (line 2); the limit is 10000 attributes")};
+      refuse(dir.write("deep.xml", lead + "<e><f/></e></c></root>"),
+             "' nests elements 4 levels deep (line 9); the limit is 3 levels"),
+      refuse(dir.write("wide.xml", lead + "<e g='1' h='2'\n i='3'/></c></root>"),
+             "' has an element with 3 attributes (line 10); the limit is 2 attributes")};
   for (const auto& [path, reason] : cases) {
     log.clear();
     EXPECT_FALSE(doc.Load(utf8(path))) << path;
@@ -128,6 +172,8 @@ TEST_F(XmlDocument, UnreadableFilesFailWithOneErrorAndThePositionWhenKnown) {
     EXPECT_EQ(doc.GetXmlError(), reason.rfind("Error", 0) == 0 ? utf8(reason) : wxString());
     EXPECT_EQ(doc.getSourceDocument(), nullptr);
   }
+  XmlLimits::setMaxAttributes(XmlLimits::DefaultMaxAttributes);
+  XmlLimits::setMaxDepth(XmlLimits::DefaultMaxDepth);
   // Markup inside comments, CDATA, quotes, instructions and DOCTYPE does not nest.
   const std::string inside = "<x a=\"<y>\" b='<z>'/><!-- <c><c> --><![CDATA[<d><d>]]><?pi <e>?>";
   const std::string tricky = dir.write("tricky.xml", "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"<b>\">]>" +
@@ -156,8 +202,7 @@ TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
     ASSERT_TRUE(doc.Load(utf8(dir.write("text.xml", text))));
     const TiXmlElement* root = doc.getDocument()->RootElement();
     const TiXmlElement* element = root->FirstChildElement() ? root->FirstChildElement() : root;
-    EXPECT_STREQ(element->Attribute("x"), "caf\xC3\xA9");
-    EXPECT_FALSE(utf8(element->Value()).empty());
+    EXPECT_TRUE(element->Attribute("x") == std::string("caf\xC3\xA9") && !utf8(element->Value()).empty());
     EXPECT_EQ(logged(log), warning.empty() ? Lines{} : Lines{"4 include/kivo/xml/KivoXML Load(): " + warning})
         << text;
   }
@@ -293,4 +338,46 @@ TEST_F(XmlDocument, DamagedFilesFailWithOneErrorOrSurviveASaveAndReload) {
     ++reloaded;
   }
   EXPECT_GT(reloaded, 20);  // the damage must leave many documents loadable
+}
+
+TEST(SaveOwnerAndMode, TemporaryFileIsNeverReadableByMoreThanTheOriginal) {
+  std::string content = "<settings>\n";  // large enough that writing it takes a while
+  for (int i = 0; i < 20000; ++i) content += "  <entry name=\"e" + std::to_string(i) + "\" secret=\"s\"/>\n";
+  for (const mode_t original : {0600, 0400, 0640, 0644, 0660}) {
+    SCOPED_TRACE(original);
+    KivoTest::TempDir dir;
+    const std::string file = dir.write("private.xml", content + "</settings>\n");
+    ASSERT_EQ(chmod(file.c_str(), original), 0);
+    KivoElement doc(wxS("settings"));
+    ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)));
+    // Saves until the watcher has caught a temporary file or two, at most 50 times.
+    std::vector<mode_t> seen;
+    for (int round = 0; round < 50 && seen.size() < 2; round += 5) {
+      const auto modes = temporaryModesDuring(dir.path(), [&] {
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(save(doc, wxString::Format(wxS("%i"), round + i)));
+      });
+      EXPECT_EQ(statOf(file).st_mode & 07777, original);
+      seen.insert(seen.end(), modes.begin(), modes.end());
+    }
+    EXPECT_FALSE(seen.empty()) << "the watcher never saw a temporary file";
+    for (const mode_t mode : seen) EXPECT_EQ(mode & ~original, 0u) << std::oct << mode;
+  }
+}
+
+// An administrator saving another user's file leaves it that user's, with its mode;
+// without root there is nobody else.
+TEST(SaveOwnerAndMode, SaveAsRootKeepsAnotherUsersOwnerAndGroup) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make a file that belongs to another user";
+  for (const auto& [owner, group, mode] : {std::tuple<uid_t, gid_t, mode_t>{kNobody, kNobody, 0640},
+                                           {kNobody, 0, 0600}, {0, kNobody, 0460}}) {
+    SCOPED_TRACE(mode);
+    KivoTest::TempDir dir;
+    const std::string file = dir.write("theirs.xml", "<settings save=\"1\"/>\n");
+    ASSERT_EQ(chown(file.c_str(), owner, group) + chmod(file.c_str(), mode), 0);
+    KivoElement doc(wxS("settings"));
+    ASSERT_TRUE(doc.Load(wxString::FromUTF8(file)) && save(doc, wxS("2")));
+    const struct stat info = statOf(file);
+    EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777), std::tuple(owner, group, mode));
+    EXPECT_EQ(dir.read("theirs.xml"), "<settings save=\"2\" />\n");
+  }
 }
