@@ -21,8 +21,7 @@ namespace {
 // before the fixture's teardown would hand it to the registry.
 struct Attached {
   Attached(iNode* parent, iNode* node, const wxString& name) : node(node) {
-    node->setName(name);
-    parent->AppendChild(node, nullptr, false);
+    node->setName(name), parent->AppendChild(node, nullptr, false);
   }
   ~Attached() { node->destroy(), delete node; }
   iNode* node;
@@ -44,8 +43,7 @@ std::string elementOrder(const TiXmlElement* parent) {
 }  // namespace
 
 TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
-  iNode* a = add(base, wxS("a"));
-  iNode* b = add(a, wxS("b"));
+  iNode *a = add(base, wxS("a")), *b = add(a, wxS("b"));
   TestNode detached(wxS("node"));  // no name
   for (const auto& [parent, child, message] : std::vector<std::tuple<iNode*, iNode*, const wxChar*>>{
            {a, a, wxS("Aborted append to self. Node [node:a:a] @ '/kivo/a' is the same as parent.")},
@@ -74,9 +72,7 @@ TEST_F(NodeTest, AppendAndCreateChildGiveUniqueNamesAndLabels) {
   EXPECT_TRUE(log->contains(wxS("Created new name 'Item$20$281$29' label 'Item (1)' under '/kivo/list'"), 3));
   appendItem(list, wxS("Item (2)"), wxS(""));
   EXPECT_EQ(appendItem(list, wxS("Item"), wxS(""))->getName(), iNode::encode(wxS("Item (3)")));
-  for (const wxChar* element : {wxS("unknown"), wxS("broken")}) {
-    EXPECT_EQ(list->CreateChild(wxS("x"), element, wxS(""), false), nullptr);
-  }
+  for (const wxChar* e : {wxS("unknown"), wxS("broken")}) EXPECT_EQ(list->CreateChild(wxS("x"), e, wxS(""), false), nullptr);
   // A name clash that is not a label clash: the name gets a UTC time stamp; clashes in a
   // row still end in distinct names.
   iNode* stamped = add(base, wxS("stamped"));
@@ -91,19 +87,15 @@ TEST_F(NodeTest, AppendAndCreateChildGiveUniqueNamesAndLabels) {
 
 TEST_F(NodeTest, ListenersHearChangesUpdatesAndDeletionInOrderAndForgetTheirNodes) {
   iNode* top = add(base, wxS("top"));
-  iNode* a = add(top, wxS("a"));
-  iNode* b = add(a, wxS("b"));
+  iNode *a = add(top, wxS("a")), *b = add(a, wxS("b"));
   Names journal;
   RecordingListener lb, one, two;
   lb.tag = wxS("b"), one.tag = wxS("one"), two.tag = wxS("two");
   lb.journal = one.journal = two.journal = &journal;
   for (iNode* node : {b, b}) node->RegisterListener(&lb);  // once only
-  b->setName(wxS("b"));  // unchanged name: only the label is told
-  b->setName(wxS("a"));  // a sibling's name elsewhere is no clash
+  b->setName(wxS("b")), b->setName(wxS("a"));  // unchanged: only the label is told; a name elsewhere is no clash
   add(a, wxS("c"));
-  b->setName(wxS("c"));
-  b->setLabel(wxS(""));
-  b->setAttribute(wxS("colour"), wxS("red"));
+  b->setName(wxS("c")), b->setLabel(wxS("")), b->setAttribute(wxS("colour"), wxS("red"));
   a->RegisterListener(&one);
   KivoUnit::UpdateEvent event(0.25);
   EXPECT_TRUE(a->Update(true) && a->Update(false) && a->Update(event));  // the event is off unless enabled
@@ -116,9 +108,7 @@ TEST_F(NodeTest, ListenersHearChangesUpdatesAndDeletionInOrderAndForgetTheirNode
   b->RemoveListener(&lb), b->RemoveListener(&lb);
   EXPECT_TRUE(log->contains(wxS("RemoveListener did not find the listener"), 0));
 
-  a->RemoveListener(&one);
-  journal.clear();
-  top->RegisterListener(&one), top->RegisterListener(&two);
+  a->RemoveListener(&one), journal.clear(), top->RegisterListener(&one), top->RegisterListener(&two);
   const size_t destroyedBefore = TestNode::destroyed().size();
   const unsigned int countBefore = iNode::s_Destroyed;
   base->RemoveChild(top);
@@ -128,43 +118,33 @@ TEST_F(NodeTest, ListenersHearChangesUpdatesAndDeletionInOrderAndForgetTheirNode
             (Names{wxS("c"), wxS("c$20$281$29"), wxS("a"), wxS("top")}));
   EXPECT_EQ(iNode::s_Destroyed, countBefore + 4);
   EXPECT_TRUE(one.getNodes().empty() && two.getNodes().empty() && lb.getNodes().empty());
-  {  // A listener going first leaves its nodes.
-    RecordingListener gone;
-    add(base, wxS("d"))->RegisterListener(&gone);
-  }
+  add(base, wxS("d"))->RegisterListener(std::make_unique<RecordingListener>().get());  // gone first: leaves its nodes
   EXPECT_TRUE(base->GetChild(wxS("d"))->getListeners().empty());
 }
 
 TEST_F(NodeTest, LifeCycleInitDropsDashedChildrenIdsGrowAndLeftoversAreReported) {
   TestNode* detached = new TestNode(wxS("node"));
-  detached->setName(wxS("branch"));
-  add(detached, wxS("keep"));
-  add(detached, wxS("-drop"));
-  EXPECT_FALSE(detached->Init()) << "only nodes under the base initialise";
-  EXPECT_EQ(childNames(detached).size(), 2u);
+  detached->setName(wxS("branch")), add(detached, wxS("keep")), add(detached, wxS("-drop"));
+  EXPECT_TRUE(!detached->Init() && childNames(detached).size() == 2u) << "only nodes under the base initialise";
   ASSERT_TRUE(base->AppendChild(detached, nullptr, false));  // initialises it
   EXPECT_TRUE(detached->isInitialized() && childNames(detached) == Names{wxS("keep")});
   EXPECT_EQ(TestNode::destroyed(), Names{wxS("-drop")});
 
   const unsigned int before = iNode::s_Constructed;
-  iNode* a = add(base, wxS("a"));
-  iNode* b = add(a, wxS("b"));
+  iNode *a = add(base, wxS("a")), *b = add(a, wxS("b"));
   EXPECT_EQ(a->getConstructionId(), before + 1);
   EXPECT_LT(b->getConstructionId(), add(base, wxS("c"))->getConstructionId());
   KivoUnit::NodesByReverseConstructionId order;
   base->getChildrenSortedByReverseConstructionId(order);
-  Names paths;
-  for (const auto& [id, path] : order) paths.push_back(path);
-  EXPECT_EQ(paths, (Names{wxS("/kivo/c"), wxS("/kivo/a/b"), wxS("/kivo/a"), wxS("/kivo/branch/keep"),
-                          wxS("/kivo/branch")}));
+  wxString paths;
+  for (const auto& [id, path] : order) paths += path + wxS(",");
+  EXPECT_EQ(paths, wxS("/kivo/c,/kivo/a/b,/kivo/a,/kivo/branch/keep,/kivo/branch,"));
 
   auto* parent = new TestNode(wxS("node"));
   TestNode child(wxS("node"));
-  parent->setName(wxS("parent")), child.setName(wxS("child"));
-  parent->AppendChildNode(&child, false);
+  parent->setName(wxS("parent")), child.setName(wxS("child")), parent->AppendChildNode(&child, false);
   delete parent;
-  EXPECT_TRUE(log->contains(wxS("*** Node not destroyed properly ***"), 4));
-  EXPECT_TRUE(log->contains(wxS("Path: '/parent'"), 4));
+  EXPECT_TRUE(log->contains(wxS("*** Node not destroyed properly ***"), 4) && log->contains(wxS("Path: '/parent'"), 4));
 }
 
 TEST_F(NodeTest, MessagesGoToTheBaseOrTheStandardStreamsAndReadOnlyStopsAtADocument) {
@@ -178,15 +158,13 @@ TEST_F(NodeTest, MessagesGoToTheBaseOrTheStandardStreamsAndReadOnlyStopsAtADocum
   a->FatalError(wxS("worse"));
   EXPECT_EQ(base->GetError(), wxS("worse"));
   TestNode detached(wxS("node"));
-  log->clear();
-  testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
+  log->clear(), testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
   detached.Log(wxS("to stdout")), detached.Error(wxS("to stderr"));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
   EXPECT_EQ(log->count(), 0u);
 
-  iNode* b = add(a, wxS("b"));
-  iNode* c = add(b, wxS("c"));
+  iNode *b = add(a, wxS("b")), *c = add(b, wxS("c"));
   a->setReadOnly(true);
   EXPECT_TRUE(c->isReadOnly()) << "inherited within one document";
   TiXmlDocument included;
@@ -198,9 +176,8 @@ TEST_F(NodeTest, MessagesGoToTheBaseOrTheStandardStreamsAndReadOnlyStopsAtADocum
 // Every pair of children, neighbours or not, in either argument order.
 TEST_F(NodeTest, EverySwapAndMoveKeepsTheXmlInTheOrderOfTheChildren) {
   TempDir dir;
-  const std::string file = dir.write("order.xml", R"(<node name="top"><item name="a"><item name="deep"/></item>)"
-                                                  R"(<!-- between --><item name="b"/><item name="c"/><item name="d"/>)"
-                                                  R"(<item name="e"/></node>)");
+  const std::string file = dir.write("order.xml", R"(<node name="top"><item name="a"><item name="deep"/></item><!-- x -->)"
+                                                  R"(<item name="b"/><item name="c"/><item name="d"/><item name="e"/></node>)");
   iNode* top = add(base, wxS("top"));
   ASSERT_TRUE(top->Load(wxString::FromUTF8(file.c_str())) && top->Read(top->getDocument()->RootElement()));
   const std::string names = "abcde";
@@ -212,23 +189,18 @@ TEST_F(NodeTest, EverySwapAndMoveKeepsTheXmlInTheOrderOfTheChildren) {
     EXPECT_EQ(list, model);
     EXPECT_EQ(elementOrder(top->getTie()), model);
   };
-  for (const char x : names) {
-    for (const char y : names) {
-      if (x == y) continue;
-      SCOPED_TRACE(std::string("swap ") + x + y + " from " + model);
-      ASSERT_TRUE(x < y ? top->swapChildren(wxString(x), wxString(y)) : top->swapChildren(child(x), child(y)));
-      std::swap(model[model.find(x)], model[model.find(y)]);
-      expectOrder();
-    }
-  }
-  for (const bool after : {true, false}) {
+  for (const char op : std::string("sab")) {  // swap, move after, move before
     for (const char x : names) {
       for (const char y : names) {
         if (x == y) continue;
-        SCOPED_TRACE((after ? "after " : "before ") + std::string(1, x) + y + " from " + model);
-        after ? top->moveChildAfter(child(x), child(y)) : top->moveChildBefore(child(x), child(y));
-        model.erase(model.find(x), 1);
-        model.insert(model.find(y) + (after ? 1 : 0), 1, x);
+        SCOPED_TRACE(std::string(1, op) + x + y + " from " + model);
+        if (op == 's') {
+          ASSERT_TRUE(x < y ? top->swapChildren(wxString(x), wxString(y)) : top->swapChildren(child(x), child(y)));
+          std::swap(model[model.find(x)], model[model.find(y)]);
+        } else {
+          op == 'a' ? top->moveChildAfter(child(x), child(y)) : top->moveChildBefore(child(x), child(y));
+          model.erase(model.find(x), 1), model.insert(model.find(y) + (op == 'a' ? 1 : 0), 1, x);
+        }
         expectOrder();
       }
     }
@@ -262,8 +234,7 @@ TEST_F(NodeTest, LinksLeadToTheirTargetOrToNullWhenTheyRunThroughThemselves) {
   EXPECT_EQ(base->Search(wxS("/shortcut/leaf")), add(data, wxS("leaf")));
   symlink->setTargetPath(wxS("/nowhere"));
   EXPECT_EQ(symlink->getThis(), symlink);
-  symlink->setTargetPath(wxS("/shortcut/leaf"));
-  log->clear();
+  symlink->setTargetPath(wxS("/shortcut/leaf")), log->clear();
   EXPECT_EQ(symlink->getTargetNode(), nullptr);
   const Names texts = log->texts();
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const wxString& text) {
@@ -280,9 +251,8 @@ TEST_F(NodeTest, ControlsStepAndTriggerTheirControls) {
   auto *a = static_cast<CountingControl*>(first.node), *b = static_cast<CountingControl*>(second.node);
   a->setRepeat(true), a->setRepeatInterval(1.0f);
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(a->updateControl(0.1f));
-  a->stopRepeating();
+  a->stopRepeating(), a->setEventType(wxS("click")), b->setEventType(wxS("key"));
   EXPECT_FALSE(container->updateControls(0.1f)) << "b does not repeat";
-  a->setEventType(wxS("click")), b->setEventType(wxS("key"));
   EXPECT_TRUE(container->executeControls(wxS("click")));
   EXPECT_EQ(a->executed * 10 + b->executed, 10);
   b->succeed = false;
@@ -290,7 +260,6 @@ TEST_F(NodeTest, ControlsStepAndTriggerTheirControls) {
   a->setRepeatInterval(0.25f), a->writeAttributes();
   EXPECT_EQ(a->getAttribute(wxS("repeat"), wxS("")) + a->getAttribute(wxS("repeat_interval"), wxS("")),
             wxS("true0.250000"));
-  b->setAttribute(wxS("repeat"), wxS("TRUE")), b->setAttribute(wxS("repeat_interval"), wxS("2.5"));
-  b->readAttributes();
+  b->setAttribute(wxS("repeat"), wxS("TRUE")), b->setAttribute(wxS("repeat_interval"), wxS("2.5")), b->readAttributes();
   EXPECT_TRUE(b->getRepeat() && b->getRepeatInterval() == 2.5f);
 }
