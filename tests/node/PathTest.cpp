@@ -2,6 +2,7 @@
 // node has a few children (looked up in order) or many (looked up through its index).
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "support/NodeFixture.h"
 
@@ -32,8 +33,7 @@ class PathTest : public NodeTest {
 };
 
 TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
-  iNode* a = add(base, wxS("a"));
-  iNode* b = add(a, wxS("b"));
+  iNode *a = add(base, wxS("a")), *b = add(a, wxS("b"));
   expectTexts({{b->GetPath(), wxS("/kivo/a/")}, {b->GetPathName(), wxS("/kivo/a/b")},
                {b->GetFullPath(), wxS("/kivo/a/b")}, {base->GetPath(), wxS("/")},
                {base->GetPathName(), wxS("/kivo")}, {b->ParsePathName(wxS("/x/y?p=1?q")), wxS("/x/y")},
@@ -47,8 +47,7 @@ TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
            {wxS("a?p=1"), wxS("/kivo/a/b/a?p=1")}, {wxS("?only"), wxS("/kivo/a/b?only")}}) {
     EXPECT_EQ(b->Normalize(path, nullptr), normal) << path;
   }
-  add(b, wxS("t"));
-  b->setAttribute(wxS("target"), wxS("t"));
+  add(b, wxS("t")), b->setAttribute(wxS("target"), wxS("t"));
   add(base, wxS("pointer"))->setAttribute(wxS("to"), wxS("a"));
   // Attribute indirection ("#name") and sub-paths ("[...]").
   expectTexts({{base->parsePathWithAttributes(wxS("/a/b#target/d")), wxS("/a/b/t/d")},
@@ -61,8 +60,8 @@ TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
                {base->parsePathRecursive(wxS("/x[/a/b#target]")), wxS("/xt")},
                {base->parsePathRecursive(wxS("/a/[b")), wxS("/a/b")},
                {base->parsePathRecursive(wxS("/a/b]/c")), wxS("/a/b")}});
-  EXPECT_TRUE(log->contains(wxS("Node '/a/b' has no attribute 'missing'"), 5));
-  EXPECT_TRUE(log->contains(wxS("Path '/nowhere' not found"), 5));
+  EXPECT_TRUE(log->contains(wxS("Node '/a/b' has no attribute 'missing'"), 5) &&
+              log->contains(wxS("Path '/nowhere' not found"), 5));
 }
 
 TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
@@ -85,8 +84,7 @@ TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
   EXPECT_EQ(base->Search(wxString::FromUTF8("/current/Gr\xC3\xBC\xC3\x9F" "e Welt")), umlaut);
   wxString deep, back = wxS("/current");
   for (int i = 0; i < 10000; ++i) deep += wxS("/x"), back += wxS("/y/..");
-  EXPECT_EQ(base->Search(deep), nullptr);
-  EXPECT_EQ(base->Search(back), current);
+  EXPECT_TRUE(base->Search(deep) == nullptr && base->Search(back) == current);
 }
 
 TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothKindsOfRoot) {
@@ -100,30 +98,27 @@ TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothK
                                 "with type 'item'"), 4));
   iNode* y = base->Search(wxS("/p/q"))->SearchOrCreate(created, wxS("y"), wxS("item"), wxS("node"));
   EXPECT_EQ(y ? y->GetFullPath() : wxS(""), wxS("/kivo/p/q/y"));
-  EXPECT_EQ(base->SearchOrCreate(created, wxS(""), wxS("item"), wxS("node")), nullptr);
-  EXPECT_EQ(base->SearchOrCreate(created, wxS("/p/z"), wxS("broken"), wxS("node")), nullptr);
-  EXPECT_TRUE(log->contains(wxS("Could not create node type 'broken'"), 5));
-  EXPECT_EQ(base->SearchOrCreate(created, wxS("/r/z"), wxS("item"), wxS("unknown")), nullptr);
-  EXPECT_TRUE(log->contains(wxS("Could not generate path '/r'"), 5));
+  for (const auto& [path, element, type] : std::vector<std::tuple<const wxChar*, const wxChar*, const wxChar*>>{
+           {wxS(""), wxS("item"), wxS("node")}, {wxS("/p/z"), wxS("broken"), wxS("node")},
+           {wxS("/r/z"), wxS("item"), wxS("unknown")}}) {
+    EXPECT_EQ(base->SearchOrCreate(created, path, element, type), nullptr) << path;
+  }
+  EXPECT_TRUE(log->contains(wxS("Could not create node type 'broken'"), 5) &&
+              log->contains(wxS("Could not generate path '/r'"), 5));
   TestNode detached(wxS("node"));
-  detached.setName(wxS("alone"));
-  KivoUnit::KivoBase::s_Instance = nullptr;
+  detached.setName(wxS("alone")), KivoUnit::KivoBase::s_Instance = nullptr;
   EXPECT_EQ(detached.SearchOrCreate(wxS("/n"), wxS("item"), wxS("node")), nullptr);
   KivoUnit::KivoBase::s_Instance = base;
   EXPECT_TRUE(log->contains(wxS("SearchOrCreate('/n','item') called unattached to kivo base"), 6));
 
   base->RemoveAllChildren();
-  EXPECT_TRUE(base->GenerateNodePath(wxS(""), false, wxS("node")));
-  EXPECT_FALSE(base->hasChildren());
+  EXPECT_TRUE(base->GenerateNodePath(wxS(""), false, wxS("node")) && !base->hasChildren());
   EXPECT_TRUE(base->GenerateNodePath(wxS("/kivo/current/x"), false, wxS("node")) &&
               base->Search(wxS("/kivo/current/x")) != nullptr);
   EXPECT_FALSE(base->GenerateNodePath(wxS("/kivo/new"), false, wxS("broken")));
-  for (const wxChar* path : {wxS("/my node/x"), wxS("/my node/y")}) {
-    EXPECT_TRUE(base->GenerateNodePath(path, false, wxS("node")));
-  }
+  for (const wxChar* path : {wxS("/my node/x"), wxS("/my node/y")}) EXPECT_TRUE(base->GenerateNodePath(path, false, wxS("node")));
   EXPECT_EQ(childNames(base->Search(wxS("/my node"))), (Names{wxS("x"), wxS("y")}));
-  base->RemoveAllChildren();
-  nameBase(wxS("other"));
+  base->RemoveAllChildren(), nameBase(wxS("other"));
   EXPECT_TRUE(base->GenerateNodePath(wxS("/kivo/current/x"), false, wxS("node")) &&
               base->Search(wxS("/other/kivo/current/x")) != nullptr);
   EXPECT_TRUE(base->Available(wxS("/kivo/current")));
@@ -131,12 +126,9 @@ TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothK
 
 TEST_F(PathTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
   onEverySize([&](iNode* parent) {
-    iNode* first = add(parent, wxS("dup"));
-    iNode* second = add(parent, wxS("dup"));
-    iNode* labelled = add(parent, wxS("x"));
+    iNode *first = add(parent, wxS("dup")), *second = add(parent, wxS("dup")), *labelled = add(parent, wxS("x"));
     labelled->setLabel(wxS("y"));
-    iNode* named = add(parent, wxS("y"));
-    iNode* blank = add(parent, wxS("a b"));  // stored "a$20b", label "a b"
+    iNode *named = add(parent, wxS("y")), *blank = add(parent, wxS("a b"));  // stored "a$20b", label "a b"
     blank->setLabel(wxS("other"));
     add(parent, wxS("later"))->setLabel(wxS("a b"));
     for (const auto& [name, child] : std::vector<std::pair<const wxChar*, iNode*>>{
@@ -151,34 +143,27 @@ TEST_F(PathTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
       EXPECT_EQ(search(parent, name), child) << name;
     }
     // Swaps, moves, removals and renames keep the first match in list order.
-    EXPECT_TRUE(parent->swapChildren(first, second));
-    EXPECT_EQ(search(parent, wxS("dup")), second);
+    auto dup = [&] { return parent->GetChild(wxS("dup")); };
+    EXPECT_TRUE(parent->swapChildren(first, second) && search(parent, wxS("dup")) == second);
     parent->moveChildBefore(first, second);
-    EXPECT_EQ(parent->GetChild(wxS("dup")), first);
+    EXPECT_EQ(dup(), first);
     parent->RemoveChild(first);
-    EXPECT_EQ(parent->GetChild(wxS("dup")), second);
     iNode* third = add(parent, wxS("dup"));
-    EXPECT_EQ(parent->GetChild(wxS("dup")), second);
+    EXPECT_EQ(dup(), second);
     parent->RemoveChild(second);
     EXPECT_EQ(search(parent, wxS("dup")), third);
-    third->setName(wxS("gone"));
-    EXPECT_EQ(parent->GetChild(wxS("dup")), nullptr);
-    named->setName(wxS("renamed"));
-    EXPECT_EQ(search(parent, wxS("y")), nullptr);
-    EXPECT_EQ(search(parent, wxS("renamed")), named);
+    third->setName(wxS("gone")), named->setName(wxS("renamed"));
+    EXPECT_TRUE(dup() == nullptr && search(parent, wxS("y")) == nullptr && search(parent, wxS("renamed")) == named);
     // A rename to a sibling's name is made unique; the sibling keeps the name.
     labelled->setName(wxS("renamed"));
     EXPECT_NE(labelled->getName(), wxS("renamed"));
-    EXPECT_EQ(parent->GetChild(wxS("renamed")), named);
-    EXPECT_EQ(parent->GetChild(labelled->getName()), labelled);
+    EXPECT_TRUE(parent->GetChild(wxS("renamed")) == named && parent->GetChild(labelled->getName()) == labelled);
     // Relabelling moves the label key; new children are checked against every child.
     labelled->setLabel(wxS("Taken"));
-    EXPECT_EQ(parent->GetChild(wxS("y")), nullptr);
-    EXPECT_EQ(parent->GetChild(wxS("Taken")), labelled);
+    EXPECT_TRUE(parent->GetChild(wxS("y")) == nullptr && parent->GetChild(wxS("Taken")) == labelled);
     for (const wxChar* name : {wxS("renamed"), wxS("Taken")}) {
       iNode* made = parent->CreateChild(name, wxS("node"), wxString(), false);
-      EXPECT_EQ(made->getLabel(), wxString(name) + wxS(" (1)"));
-      EXPECT_EQ(parent->GetChild(made->getName()), made);
+      EXPECT_TRUE(made->getLabel() == wxString(name) + wxS(" (1)") && parent->GetChild(made->getName()) == made) << name;
     }
     EXPECT_EQ(parent->GetChild(wxS("Taken")), labelled);
     // The list handed out by getChildren may be reordered by its user.
