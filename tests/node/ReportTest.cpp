@@ -13,19 +13,16 @@ using namespace KivoTest;
 TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
   iNode* n = add(base, wxS("n"));
   add(n, wxS("c"));
-  n->setAttribute(wxS("zeta"), wxS("last"));
-  n->setAttribute(wxS("note"), wxS("a&b<c>d\"e'f%g"));
+  n->setAttribute(wxS("zeta"), wxS("last")), n->setAttribute(wxS("note"), wxS("a&b<c>d\"e'f%g"));
   n->setAttribute(wxS("empty"), wxS(""));
   EXPECT_EQ(n->State(Indent(), wxS("<!-- extra -->")),
             wxS("<node kivo_state_full_node_path=\"/kivo/n\" note=\"a&amp;b&lt;c&gt;d&quot;e&apos;f&#37;g\" "
                 "zeta=\"last\"  >\n<!-- extra --> <node kivo_state_full_node_path=\"/kivo/n/c\"  >\n </node>\n</node>\n"));
   TempDir dir;
   const wxString part = wxString::FromUTF8(dir.write("part.xml", "<node name=\"inc\"/>").c_str());
-  TiXmlElement element("node");
-  element.SetAttribute("name", "inc");
-  element.SetAttribute("include", part.utf8_str());
+  auto element = parseXml("<node name=\"inc\" include=\"" + part.utf8_string() + "\"/>");
   iNode* inc = add(base, wxS("inc"));
-  ASSERT_TRUE(inc->Read(&element));
+  ASSERT_TRUE(inc->Read(element->RootElement()));
   inc->setDescription(wxS("Included"));
   const wxString state = inc->State(Indent(wxS(""), wxS("\t")), wxS(""));
   for (const wxString& part : {wxS(" kivo_state_included_filename=\"") + part + wxS("\" "),
@@ -41,11 +38,9 @@ TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
                 "     <!-- no tie nor document -->\n   <!-- end of element=\"node\" name=\"c\" -->\n"
                 "  <!-- end of children of element=\"node\" name=\"my node\" -->\n"
                 "<!-- end of element=\"node\" name=\"my node\" -->\n</info>\n"));
-  TiXmlElement tied("node");
-  tied.SetAttribute("name", "t");
-  tied.LinkEndChild(new TiXmlElement("inner"));
+  auto tied = parseXml(R"(<node name="t"><inner/></node>)");
   iNode* t = add(base, wxS("t"));
-  t->setTie(&tied);
+  t->setTie(tied->RootElement());
   EXPECT_EQ(t->Info(Indent()),
             wxS("<info>\n<!-- element=\"node\" name=\"t\" -->\n  <!-- tie=\"node\" -->\n<node name=\"t\">\n"
                 "     <inner />\n</node>\n  <!-- end of tie=\"node\" -->\n<!-- end of element=\"node\" name=\"t\" -->\n"
@@ -53,9 +48,9 @@ TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
   t->setTie(nullptr);  // the element ends with the test
   // Below the top the report is not wrapped; the document's declaration becomes a comment.
   const std::string file = dir.write("doc.xml", "<?xml version=\"1.0\" ?>\n<node name=\"d\"/>\n");
-  iNode* d = add(base, wxS("d"));
-  ASSERT_TRUE(d->Load(wxString::FromUTF8(file.c_str())));
   const wxString doc = wxString::FromUTF8(file.c_str());
+  iNode* d = add(base, wxS("d"));
+  ASSERT_TRUE(d->Load(doc));
   EXPECT_EQ(d->Info(Indent(wxS(" "))), wxS(" <!-- element=\"node\" name=\"d\" -->\n   <!-- document=\"") + doc +
                                            wxS("\" -->\n<!--?xml version=\"1.0\" ?-->\n<node name=\"d\" />\n"
                                                "   <!-- end of document=\"") + doc +
