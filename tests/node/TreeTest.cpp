@@ -1,16 +1,22 @@
 // Building the tree: appending, naming, notifying, initialising and destroying nodes, the
-// order of children and their XML elements, links and controls.
+// order of children and their XML elements, links and controls; path texts and search, and
+// the child look-up rules, which must hold whether a node has a few children (looked up in
+// order) or many (looked up through its index); the State and Info reports.
 #include <algorithm>
+#include <functional>
+#include <set>
 #include <tuple>
 
 #include <tinyxml.h>
 
 #include "kivo/app/UpdateEvent.h"
+#include "kivo/convert/Indent.h"
 #include "kivo/node/ControlNode.h"
 #include "kivo/node/ControlsNode.h"
 #include "kivo/node/SymLinkNode.h"
 #include "support/NodeFixture.h"
 #include "support/TempDir.h"
+#include "xml/XmlTestDocuments.h"
 
 using namespace KivoUnit;
 using namespace KivoTest;
@@ -34,11 +40,34 @@ struct CountingControl : ControlNode {
   bool succeed = true;
 };
 
+wxString joined(const Names& names) { return wxJoin(wxArrayString(names.size(), names.data()), ','); }
+
 std::string elementOrder(const TiXmlElement* parent) {
   std::string order;
   for (const TiXmlElement* e = parent->FirstChildElement(); e; e = e->NextSiblingElement()) order += e->Attribute("name");
   return order;
 }
+
+using Texts = std::vector<std::pair<wxString, const wxChar*>>;
+
+class PathTest : public NodeTest {
+ protected:
+  // Runs `check` on a fresh parent, bare and padded with 40 unrelated children first.
+  void onEverySize(const std::function<void(iNode* parent)>& check) {
+    for (const int padding : {0, 40}) {
+      SCOPED_TRACE(padding);
+      iNode* parent = add(base, wxString::Format(wxS("parent%i"), padding));
+      for (int i = 0; i < padding; ++i) add(parent, wxString::Format(wxS("pad%i"), i));
+      check(parent);
+    }
+  }
+  iNode* search(iNode* parent, const wxString& name) {
+    return base->Search(parent->GetFullPath() + wxS("/") + name);
+  }
+  static void expectTexts(const Texts& cases) {
+    for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+  }
+};
 
 }  // namespace
 
@@ -80,9 +109,8 @@ TEST_F(NodeTest, AppendAndCreateChildGiveUniqueNamesAndLabels) {
   iNode* y = appendItem(stamped, wxS("x"), wxS("Y"));
   EXPECT_TRUE(y->getLabel() == wxS("Y") && y->getName().Matches(wxS("Y\?\?\?\?-\?\?-\?\?-\?\?-\?\?-\?\?Z.*"))) << y->getName();
   for (int i = 0; i < 5; ++i) appendItem(stamped, wxS("x"), wxS("Y"));
-  Names names = childNames(stamped);
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+  const Names names = childNames(stamped);
+  EXPECT_EQ(std::set<wxString>(names.begin(), names.end()).size(), names.size());
 }
 
 TEST_F(NodeTest, ListenersHearChangesUpdatesAndDeletionInOrderAndForgetTheirNodes) {
@@ -101,21 +129,17 @@ TEST_F(NodeTest, ListenersHearChangesUpdatesAndDeletionInOrderAndForgetTheirNode
   EXPECT_TRUE(a->Update(true) && a->Update(false) && a->Update(event));  // the event is off unless enabled
   EXPECT_EQ(a->Execute(wxS("run"), wxS("p=1")), wxS(""));
   a->Log(wxS("x"), wxS("y"));
-  EXPECT_EQ(journal, (Names{wxS("b:label b"), wxS("b:label a"), wxS("b:name a"), wxS("b:label c"),
-                            wxS("b:label c (1)"), wxS("b:name c$20$281$29"), wxS("b:attribute colour=red"),
-                            wxS("b:update c$20$281$29"), wxS("one:update a"), wxS("one:update a"),
-                            wxS("one:execute a run?p=1"), wxS("one:log a x y")}));
+  EXPECT_EQ(joined(journal), wxS("b:label b,b:label a,b:name a,b:label c,b:label c (1),b:name c$20$281$29,")
+                                 wxS("b:attribute colour=red,b:update c$20$281$29,one:update a,one:update a,")
+                                 wxS("one:execute a run?p=1,one:log a x y"));
   b->RemoveListener(&lb), b->RemoveListener(&lb);
   EXPECT_TRUE(log->contains(wxS("RemoveListener did not find the listener"), 0));
 
   a->RemoveListener(&one), journal.clear(), top->RegisterListener(&one), top->RegisterListener(&two);
-  const size_t destroyedBefore = TestNode::destroyed().size();
   const unsigned int countBefore = iNode::s_Destroyed;
-  base->RemoveChild(top);
-  EXPECT_EQ(journal,
-            (Names{wxS("one:deleted top"), wxS("one:remove top"), wxS("two:deleted top"), wxS("two:remove top")}));
-  EXPECT_EQ(Names(TestNode::destroyed().begin() + destroyedBefore, TestNode::destroyed().end()),
-            (Names{wxS("c"), wxS("c$20$281$29"), wxS("a"), wxS("top")}));
+  TestNode::destroyed().clear(), base->RemoveChild(top);
+  EXPECT_EQ(joined(journal) + wxS(";") + joined(TestNode::destroyed()),
+            wxS("one:deleted top,one:remove top,two:deleted top,two:remove top;c,c$20$281$29,a,top"));
   EXPECT_EQ(iNode::s_Destroyed, countBefore + 4);
   EXPECT_TRUE(one.getNodes().empty() && two.getNodes().empty() && lb.getNodes().empty());
   add(base, wxS("d"))->RegisterListener(std::make_unique<RecordingListener>().get());  // gone first: leaves its nodes
@@ -132,8 +156,7 @@ TEST_F(NodeTest, LifeCycleInitDropsDashedChildrenIdsGrowAndLeftoversAreReported)
 
   const unsigned int before = iNode::s_Constructed;
   iNode *a = add(base, wxS("a")), *b = add(a, wxS("b"));
-  EXPECT_EQ(a->getConstructionId(), before + 1);
-  EXPECT_LT(b->getConstructionId(), add(base, wxS("c"))->getConstructionId());
+  EXPECT_TRUE(a->getConstructionId() == before + 1 && b->getConstructionId() < add(base, wxS("c"))->getConstructionId());
   KivoUnit::NodesByReverseConstructionId order;
   base->getChildrenSortedByReverseConstructionId(order);
   wxString paths;
@@ -150,26 +173,23 @@ TEST_F(NodeTest, LifeCycleInitDropsDashedChildrenIdsGrowAndLeftoversAreReported)
 TEST_F(NodeTest, MessagesGoToTheBaseOrTheStandardStreamsAndReadOnlyStopsAtADocument) {
   iNode* a = add(base, wxS("a"));
   a->Warning(wxS("careful")), a->Error(wxS("broken")), a->Debug(wxS("quiet")), a->Log(wxS("said"));
-  for (const auto& [text, level] : std::vector<std::pair<const wxChar*, int>>{
-           {wxS("careful"), 4}, {wxS("broken"), 5}, {wxS("quiet"), 0}, {wxS("said"), 3}}) {
-    EXPECT_TRUE(log->contains(text, level)) << text;
-  }
-  EXPECT_EQ(base->GetError(), wxS("broken"));
+  EXPECT_TRUE(log->contains(wxS("careful"), 4) && log->contains(wxS("broken"), 5) && log->contains(wxS("quiet"), 0) &&
+              log->contains(wxS("said"), 3));
+  const wxString error = base->GetError();
   a->FatalError(wxS("worse"));
-  EXPECT_EQ(base->GetError(), wxS("worse"));
+  EXPECT_EQ(error + base->GetError(), wxS("brokenworse"));
   TestNode detached(wxS("node"));
   log->clear(), testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
   detached.Log(wxS("to stdout")), detached.Error(wxS("to stderr"));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
-  EXPECT_EQ(log->count(), 0u);
+  EXPECT_EQ("out:" + testing::internal::GetCapturedStdout() + "err:" + testing::internal::GetCapturedStderr() +
+            std::to_string(log->count()), "out:to stdout\nerr:to stderr\n0");
 
   iNode *b = add(a, wxS("b")), *c = add(b, wxS("c"));
   a->setReadOnly(true);
-  EXPECT_TRUE(c->isReadOnly()) << "inherited within one document";
+  const bool inherited = c->isReadOnly();  // within one document
   TiXmlDocument included;
   b->setSourceDocument(&included);  // b loaded a file of its own
-  EXPECT_FALSE(c->isReadOnly());
+  EXPECT_TRUE(inherited && !c->isReadOnly());
   b->setSourceDocument(nullptr);
 }
 
@@ -262,4 +282,183 @@ TEST_F(NodeTest, ControlsStepAndTriggerTheirControls) {
             wxS("true0.250000"));
   b->setAttribute(wxS("repeat"), wxS("TRUE")), b->setAttribute(wxS("repeat_interval"), wxS("2.5")), b->readAttributes();
   EXPECT_TRUE(b->getRepeat() && b->getRepeatInterval() == 2.5f);
+}
+
+TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
+  iNode *a = add(base, wxS("a")), *b = add(a, wxS("b"));
+  auto normal = [&](const wxChar* path) { return b->Normalize(path, nullptr); };
+  expectTexts({{b->GetPath(), wxS("/kivo/a/")}, {b->GetPathName(), wxS("/kivo/a/b")}, {b->GetFullPath(), wxS("/kivo/a/b")},
+               {base->GetPath(), wxS("/")}, {base->GetPathName(), wxS("/kivo")}, {b->ParseParams(wxS("/x/y")), wxS("")},
+               {b->ParsePathName(wxS("/x/y?p=1?q")), wxS("/x/y")}, {b->ParseParams(wxS("/x/y?p=1?q")), wxS("p=1?q")},
+               {b->ParsePath(wxS("/x/y?p=/z")), wxS("/x")}, {b->ParsePath(wxS("y")), wxS("")},
+               {b->ParseName(wxS("/x/y//?p=/z")), wxS("y")}, {b->ParseName(wxS("//")), wxS("//")},
+               {b->Normalize(wxS("./c"), a), wxS("/kivo/a/./c")}, {normal(wxS("")), wxS("/kivo/a/b")},
+               {normal(wxS("/")), wxS("")}, {normal(wxS("../x")), wxS("/kivo/a/x")}, {normal(wxS("/../x")), wxS("/x")},
+               {normal(wxS("/a//b/")), wxS("/a/b")}, {normal(wxS("../../../../..")), wxS("")},
+               {normal(wxS("a?p=1")), wxS("/kivo/a/b/a?p=1")}, {normal(wxS("?only")), wxS("/kivo/a/b?only")}});
+  add(b, wxS("t")), b->setAttribute(wxS("target"), wxS("t"));
+  add(base, wxS("pointer"))->setAttribute(wxS("to"), wxS("a"));
+  // Attribute indirection ("#name") and sub-paths ("[...]").
+  auto attr = [&](const wxChar* path) { return base->parsePathWithAttributes(path); };
+  auto sub = [&](const wxChar* path) { return base->parsePathRecursive(path); };
+  expectTexts({{attr(wxS("/a/b#target/d")), wxS("/a/b/t/d")}, {attr(wxS("/a/ b # target /d")), wxS("/a/b/t/d")},
+               {attr(wxS("/a/b#missing/d")), wxS("/a/b/d")}, {attr(wxS("/nowhere#x/d")), wxS("/nowhere/d")},
+               {attr(wxS("/")), wxS("/")}, {attr(wxS("/a/#")), wxS("/a")}, {sub(wxS("/[/pointer#to]/b")), wxS("/a/b")},
+               {sub(wxS("/x[/a/b#target]")), wxS("/xt")}, {sub(wxS("/a/[b")), wxS("/a/b")}, {sub(wxS("/a/b]/c")), wxS("/a/b")}});
+  EXPECT_TRUE(log->contains(wxS("Node '/a/b' has no attribute 'missing'"), 5) &&
+              log->contains(wxS("Path '/nowhere' not found"), 5));
+}
+
+TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
+  iNode* current = add(base, wxS("current"));
+  iNode* umlaut = add(current, wxString::FromUTF8("Gr\xC3\xBC\xC3\x9F" "e Welt"));
+  umlaut->setLabel(wxS("Greetings"));
+  // Labels are not searched, names are case-sensitive, unsafe characters match nothing.
+  for (const auto& [found, paths] : std::vector<std::pair<iNode*, std::vector<const wxChar*>>>{
+           {current, {wxS("/kivo/current"), wxS("/current"), wxS("current/"), wxS("/current?x=/nowhere"),
+                      wxS("/current/Gr$C3$BC$C3$9Fe$20Welt/..")}},
+           {base, {wxS("/kivo"), wxS("/"), wxS(""), wxS("//"), wxS("..")}},
+           {nullptr, {wxS("/current/Greetings"), wxS("/Current"), wxS("/current/a b"), wxS("/current/$"),
+                      wxS("/current/#"), wxS("/current/[x")}}}) {
+    for (const wxChar* path : paths) EXPECT_EQ(base->Search(path), found) << path;
+  }
+  EXPECT_TRUE(umlaut->Search(wxS("")) == umlaut && current->Search(wxS("?p=1")) == current);
+  EXPECT_EQ(base->Search(wxString::FromUTF8("/current/Gr\xC3\xBC\xC3\x9F" "e Welt")), umlaut);
+  wxString deep, back = wxS("/current");
+  for (int i = 0; i < 10000; ++i) deep += wxS("/x"), back += wxS("/y/..");
+  EXPECT_TRUE(base->Search(deep) == nullptr && base->Search(back) == current);
+}
+
+TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothKindsOfRoot) {
+  bool created = false;
+  iNode* x = base->SearchOrCreate(created, wxS("/kivo/p/q/x"), wxS("item"), wxS("node"));
+  ASSERT_TRUE(x != nullptr && created);
+  EXPECT_EQ(x->GetFullPath() + x->getElement() + base->Search(wxS("/p/q"))->getElement(), wxS("/kivo/p/q/xitemnode"));
+  EXPECT_TRUE(base->SearchOrCreate(created, wxS("/p/q/x"), wxS("item"), wxS("node")) == x && !created);
+  EXPECT_EQ(base->SearchOrCreate(wxS("/p/q/x"), wxS("other"), wxS("node")), x);
+  EXPECT_TRUE(log->contains(wxS("SearchOrCreate( path '/p/q/x', type 'other') - Found node '/kivo/p/q/x' "
+                                "with type 'item'"), 4));
+  iNode* y = base->Search(wxS("/p/q"))->SearchOrCreate(created, wxS("y"), wxS("item"), wxS("node"));
+  EXPECT_EQ(y ? y->GetFullPath() : wxS(""), wxS("/kivo/p/q/y"));
+  for (const auto& [path, element, type] : std::vector<std::tuple<const wxChar*, const wxChar*, const wxChar*>>{
+           {wxS(""), wxS("item"), wxS("node")}, {wxS("/p/z"), wxS("broken"), wxS("node")},
+           {wxS("/r/z"), wxS("item"), wxS("unknown")}}) {
+    EXPECT_EQ(base->SearchOrCreate(created, path, element, type), nullptr) << path;
+  }
+  EXPECT_TRUE(log->contains(wxS("Could not create node type 'broken'"), 5) &&
+              log->contains(wxS("Could not generate path '/r'"), 5));
+  TestNode detached(wxS("node"));
+  detached.setName(wxS("alone")), KivoUnit::KivoBase::s_Instance = nullptr;
+  EXPECT_EQ(detached.SearchOrCreate(wxS("/n"), wxS("item"), wxS("node")), nullptr);
+  KivoUnit::KivoBase::s_Instance = base;
+  EXPECT_TRUE(log->contains(wxS("SearchOrCreate('/n','item') called unattached to kivo base"), 6));
+
+  base->RemoveAllChildren();
+  EXPECT_TRUE(base->GenerateNodePath(wxS(""), false, wxS("node")) && !base->hasChildren());
+  EXPECT_TRUE(base->GenerateNodePath(wxS("/kivo/current/x"), false, wxS("node")) &&
+              base->Search(wxS("/kivo/current/x")) != nullptr);
+  EXPECT_FALSE(base->GenerateNodePath(wxS("/kivo/new"), false, wxS("broken")));
+  for (const wxChar* path : {wxS("/my node/x"), wxS("/my node/y")}) EXPECT_TRUE(base->GenerateNodePath(path, false, wxS("node")));
+  EXPECT_EQ(childNames(base->Search(wxS("/my node"))), (Names{wxS("x"), wxS("y")}));
+  base->RemoveAllChildren(), nameBase(wxS("other"));
+  EXPECT_TRUE(base->GenerateNodePath(wxS("/kivo/current/x"), false, wxS("node")) &&
+              base->Search(wxS("/other/kivo/current/x")) != nullptr);
+  EXPECT_TRUE(base->Available(wxS("/kivo/current")));
+}
+
+TEST_F(PathTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
+  onEverySize([&](iNode* parent) {
+    iNode *first = add(parent, wxS("dup")), *second = add(parent, wxS("dup")), *labelled = add(parent, wxS("x"));
+    labelled->setLabel(wxS("y"));
+    iNode *named = add(parent, wxS("y")), *blank = add(parent, wxS("a b"));  // stored "a$20b", label "a b"
+    blank->setLabel(wxS("other"));
+    add(parent, wxS("later"))->setLabel(wxS("a b"));
+    for (const auto& [name, child] : std::vector<std::pair<const wxChar*, iNode*>>{
+             {wxS("dup"), first}, {wxS("y"), labelled},  // a label before a later name
+             {wxS("a b"), blank}, {wxS("a$20b"), blank},  // the encoded name before a later label
+             {wxS("other"), blank}, {wxS("missing"), nullptr}}) {
+      EXPECT_EQ(parent->GetChild(name), child) << name;
+    }
+    // Paths go by stored names only.
+    for (const auto& [name, child] : std::vector<std::pair<const wxChar*, iNode*>>{
+             {wxS("dup"), first}, {wxS("y"), named}, {wxS("a b"), blank}, {wxS("missing"), nullptr}}) {
+      EXPECT_EQ(search(parent, name), child) << name;
+    }
+    // Swaps, moves, removals and renames keep the first match in list order.
+    auto dup = [&] { return parent->GetChild(wxS("dup")); };
+    EXPECT_TRUE(parent->swapChildren(first, second) && search(parent, wxS("dup")) == second);
+    parent->moveChildBefore(first, second);
+    EXPECT_EQ(dup(), first);
+    parent->RemoveChild(first);
+    iNode* third = add(parent, wxS("dup"));
+    EXPECT_EQ(dup(), second);
+    parent->RemoveChild(second);
+    EXPECT_EQ(search(parent, wxS("dup")), third);
+    third->setName(wxS("gone")), named->setName(wxS("renamed"));
+    EXPECT_TRUE(dup() == nullptr && search(parent, wxS("y")) == nullptr && search(parent, wxS("renamed")) == named);
+    // A rename to a sibling's name is made unique; the sibling keeps the name.
+    labelled->setName(wxS("renamed"));
+    EXPECT_NE(labelled->getName(), wxS("renamed"));
+    EXPECT_TRUE(parent->GetChild(wxS("renamed")) == named && parent->GetChild(labelled->getName()) == labelled);
+    // Relabelling moves the label key; new children are checked against every child.
+    labelled->setLabel(wxS("Taken"));
+    EXPECT_TRUE(parent->GetChild(wxS("y")) == nullptr && parent->GetChild(wxS("Taken")) == labelled);
+    for (const wxChar* name : {wxS("renamed"), wxS("Taken")}) {
+      iNode* made = parent->CreateChild(name, wxS("node"), wxString(), false);
+      EXPECT_TRUE(made->getLabel() == wxString(name) + wxS(" (1)") && parent->GetChild(made->getName()) == made) << name;
+    }
+    EXPECT_EQ(parent->GetChild(wxS("Taken")), labelled);
+    // The list handed out by getChildren may be reordered by its user.
+    iNode* front = add(parent, wxS("front"));
+    std::reverse(parent->getChildren().begin(), parent->getChildren().end());
+    add(parent, wxS("front"));
+    EXPECT_EQ(parent->GetChild(wxS("front")), front);
+  });
+}
+
+TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
+  iNode* n = add(base, wxS("n"));
+  add(n, wxS("c"));
+  n->setAttribute(wxS("zeta"), wxS("last")), n->setAttribute(wxS("note"), wxS("a&b<c>d\"e'f%g"));
+  n->setAttribute(wxS("empty"), wxS(""));
+  EXPECT_EQ(n->State(Indent(), wxS("<!-- extra -->")),
+            wxS("<node kivo_state_full_node_path=\"/kivo/n\" note=\"a&amp;b&lt;c&gt;d&quot;e&apos;f&#37;g\" "
+                "zeta=\"last\"  >\n<!-- extra --> <node kivo_state_full_node_path=\"/kivo/n/c\"  >\n </node>\n</node>\n"));
+  TempDir dir;
+  const wxString part = wxString::FromUTF8(dir.write("part.xml", "<node name=\"inc\"/>").c_str());
+  auto element = parseXml("<node name=\"inc\" include=\"" + part.utf8_string() + "\"/>");
+  iNode* inc = add(base, wxS("inc"));
+  ASSERT_TRUE(inc->Read(element->RootElement()));
+  inc->setDescription(wxS("Included"));
+  const wxString state = inc->State(Indent(wxS(""), wxS("\t")), wxS(""));
+  for (const wxString& part : {wxS(" kivo_state_included_filename=\"") + part + wxS("\" "),
+                               wxS("source_xml_document=\"") + part + wxS("\" "),
+                               wxString(wxS("\t<description>Included</description>\n"))}) {
+    EXPECT_NE(state.find(part), wxString::npos) << part;
+  }
+  iNode* m = add(base, wxS("my node"));
+  add(m, wxS("c"));
+  EXPECT_EQ(m->Info(Indent()),
+            wxS("<info>\n<!-- element=\"node\" name=\"my node\" -->\n  <!-- no tie nor document -->\n"
+                "  <!-- children of element=\"node\" name=\"my node\" -->\n   <!-- element=\"node\" name=\"c\" -->\n"
+                "     <!-- no tie nor document -->\n   <!-- end of element=\"node\" name=\"c\" -->\n"
+                "  <!-- end of children of element=\"node\" name=\"my node\" -->\n"
+                "<!-- end of element=\"node\" name=\"my node\" -->\n</info>\n"));
+  auto tied = parseXml(R"(<node name="t"><inner/></node>)");
+  iNode* t = add(base, wxS("t"));
+  t->setTie(tied->RootElement());
+  EXPECT_EQ(t->Info(Indent()),
+            wxS("<info>\n<!-- element=\"node\" name=\"t\" -->\n  <!-- tie=\"node\" -->\n<node name=\"t\">\n"
+                "     <inner />\n</node>\n  <!-- end of tie=\"node\" -->\n<!-- end of element=\"node\" name=\"t\" -->\n"
+                "</info>\n"));
+  t->setTie(nullptr);  // the element ends with the test
+  // Below the top the report is not wrapped; the document's declaration becomes a comment.
+  const std::string file = dir.write("doc.xml", "<?xml version=\"1.0\" ?>\n<node name=\"d\"/>\n");
+  const wxString doc = wxString::FromUTF8(file.c_str());
+  iNode* d = add(base, wxS("d"));
+  ASSERT_TRUE(d->Load(doc));
+  EXPECT_EQ(d->Info(Indent(wxS(" "))), wxS(" <!-- element=\"node\" name=\"d\" -->\n   <!-- document=\"") + doc +
+                                           wxS("\" -->\n<!--?xml version=\"1.0\" ?-->\n<node name=\"d\" />\n"
+                                               "   <!-- end of document=\"") + doc +
+                                           wxS("\" -->\n <!-- end of element=\"node\" name=\"d\" -->\n"));
 }
