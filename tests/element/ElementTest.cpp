@@ -41,31 +41,25 @@ struct Sloppy : KivoElement {
 }  // namespace
 
 TEST(ElementNames, EncodeDecodeSetNameAndLabelNumbers) {
-  for (const auto& [text, code] : std::vector<std::pair<wxString, wxString>>{
-           {wxS("50$ off <&\"'>"), wxS("50$24$20off$20$3C$26$22$27$3E")},
-           {wxS("a.b_c-D9"), wxS("a.b_c-D9")}, {utf8("\xC3\xA4"), wxS("$C3$A4")},
-           {wxS("Main$20Window"), wxS("Main$20Window")}}) {  // the last already encoded
-    EXPECT_EQ(KivoElement::encode(text), code);
-  }
   const wxString text = utf8("\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 K\xC3\xB6ln");
-  EXPECT_EQ(KivoElement::decode(KivoElement::encode(text)), text);
-  EXPECT_EQ(KivoElement::decode(wxS("$c3$a4")), utf8("\xC3\xA4"));
+  EXPECT_EQ(KivoElement::encode(wxS("50$ off <&\"'>")) + KivoElement::encode(wxS("a.b_c-D9")) +
+                KivoElement::encode(utf8("\xC3\xA4")) + KivoElement::encode(wxS("Main$20Window")),  // already encoded
+            wxS("50$24$20off$20$3C$26$22$27$3E") wxS("a.b_c-D9") wxS("$C3$A4") wxS("Main$20Window"));
+  EXPECT_EQ(KivoElement::decode(KivoElement::encode(text)) + KivoElement::decode(wxS("$c3$a4")), text + utf8("\xC3\xA4"));
   for (const char* broken : {"a$4", "a$zz", "$", "plain"}) EXPECT_EQ(KivoElement::decode(broken), utf8(broken));
   for (const char* plain : {"a", "a b$", "", "$\xC3\xA4"}) EXPECT_FALSE(KivoElement::isEncoded(utf8(plain))) << plain;
   KivoElement e(wxS("node"), nullptr, nullptr, wxS("a b"));
-  EXPECT_EQ(e.getName() + e.getLabel(), wxS("a ba b"));  // the constructor does not encode
+  const wxString built = e.getName() + e.getLabel();  // the constructor does not encode
   e.setName(wxS("a/b"));
-  EXPECT_EQ(e.getName() + e.getLabel(), wxS("a_ba/b"));
+  EXPECT_EQ(built + wxS(",") + e.getName() + e.getLabel(), wxS("a ba b,a_ba/b"));
   e.setName(wxS("Main Window")), e.setName(wxS("")), e.setLabel(wxS(""));  // empty names are ignored
-  EXPECT_EQ(e.getEncodedName() + e.getDecodedName() + e.getLabel(),
-            wxS("Main$20WindowMain WindowMain Window"));
+  EXPECT_EQ(e.getEncodedName() + e.getDecodedName() + e.getLabel(), wxS("Main$20WindowMain WindowMain Window"));
   for (const auto& [text, number, rest] : std::vector<std::tuple<const wchar_t*, long, const wchar_t*>>{
            {wxS("  Item (12)"), 12, wxS("Item")}, {wxS("(7)"), 7, wxS("")}, {wxS("Level (x)"), 0, wxS("Level (x)")},
            {wxS("Level12)"), 0, wxS("Level12)")}, {wxS("()"), 0, wxS("()")}, {wxS("a (-1)"), 0, wxS("a (-1)")},
            {wxS("a (99999999999999999999)"), 0, wxS("a (99999999999999999999)")}, {wxS("(1) b"), 0, wxS("(1) b")}}) {
     wxString out;
-    EXPECT_EQ(KivoElement::CutStringEndValue(text, out), number) << text;
-    EXPECT_EQ(out, rest);
+    EXPECT_TRUE(KivoElement::CutStringEndValue(text, out) == number && out == rest) << text;
   }
 }
 
@@ -104,8 +98,7 @@ TEST(ElementAttributes, TypedSettersRecordTheTypeClearOutOfRangeAndSkipEmptyEntr
   // Empty entries stay readable, but maps and writes leave them out.
   KivoElement m(wxS("attr_maps"));
   m.setAttribute(wxS("a-b.c"), utf8("\xC3\xA4")), m.clearAttribute(wxS("e")), m.getAttributeSet().set("", "x");
-  EXPECT_EQ(m.getAttribute(wxS("e"), wxS("d")), wxS(""));
-  EXPECT_EQ(m.getAttributes(true), (std::map<wxString, wxString>{{wxS("a-b.c"), utf8("\xC3\xA4")}}));
+  EXPECT_TRUE(m.getAttribute(wxS("e"), wxS("d")).empty() && m.getAttributes(true).size() == 1u);
   EXPECT_EQ(written(m), "<out a-b.c=\"\xC3\xA4\" />");
 }
 
@@ -130,8 +123,7 @@ TEST(ElementAttributes, TablesAreSharedByElementNameAcrossThreadsAndEnumsKeepThe
   // The listed spelling of an enumeration wins, ignoring case; other values stay.
   KivoElement e(wxS("enum_levels"));
   const wxString levels[] = {wxS("Low"), wxS("High")};
-  e.setEnumValues(wxS("level"), wxArrayString(2, levels));
-  e.setEnumAttribute(wxS("level"), wxS("high"));
+  e.setEnumValues(wxS("level"), wxArrayString(2, levels)), e.setEnumAttribute(wxS("level"), wxS("high"));
   const wxString high = e.getAttribute(wxS("level"), wxS(""));
   EXPECT_EQ(e.getAttributeType(wxS("level")), AttributeEnumeration);
   e.setEnumAttribute(wxS("level"), wxS("medium"));

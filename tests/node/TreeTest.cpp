@@ -3,7 +3,6 @@
 // the child look-up rules, which must hold whether a node has a few children (looked up in
 // order) or many (looked up through its index); the State and Info reports.
 #include <algorithm>
-#include <functional>
 #include <set>
 #include <tuple>
 
@@ -47,27 +46,6 @@ std::string elementOrder(const TiXmlElement* parent) {
   for (const TiXmlElement* e = parent->FirstChildElement(); e; e = e->NextSiblingElement()) order += e->Attribute("name");
   return order;
 }
-
-using Texts = std::vector<std::pair<wxString, const wxChar*>>;
-
-class PathTest : public NodeTest {
- protected:
-  // Runs `check` on a fresh parent, bare and padded with 40 unrelated children first.
-  void onEverySize(const std::function<void(iNode* parent)>& check) {
-    for (const int padding : {0, 40}) {
-      SCOPED_TRACE(padding);
-      iNode* parent = add(base, wxString::Format(wxS("parent%i"), padding));
-      for (int i = 0; i < padding; ++i) add(parent, wxString::Format(wxS("pad%i"), i));
-      check(parent);
-    }
-  }
-  iNode* search(iNode* parent, const wxString& name) {
-    return base->Search(parent->GetFullPath() + wxS("/") + name);
-  }
-  static void expectTexts(const Texts& cases) {
-    for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
-  }
-};
 
 }  // namespace
 
@@ -277,8 +255,11 @@ TEST_F(NodeTest, ControlsStepAndTriggerTheirControls) {
   EXPECT_TRUE(b->getRepeat() && b->getRepeatInterval() == 2.5f);
 }
 
-TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
+TEST_F(NodeTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
   iNode *a = add(base, wxS("a")), *b = add(a, wxS("b"));
+  auto expectTexts = [](const std::vector<std::pair<wxString, const wxChar*>>& cases) {
+    for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+  };
   auto normal = [&](const wxChar* path) { return b->Normalize(path, nullptr); };
   expectTexts({{b->GetPath(), wxS("/kivo/a/")}, {b->GetPathName(), wxS("/kivo/a/b")}, {b->GetFullPath(), wxS("/kivo/a/b")},
                {base->GetPath(), wxS("/")}, {base->GetPathName(), wxS("/kivo")}, {b->ParseParams(wxS("/x/y")), wxS("")},
@@ -302,7 +283,7 @@ TEST_F(PathTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
               log->contains(wxS("Path '/nowhere' not found"), 5));
 }
 
-TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
+TEST_F(NodeTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
   iNode* current = add(base, wxS("current"));
   iNode* umlaut = add(current, wxString::FromUTF8("Gr\xC3\xBC\xC3\x9F" "e Welt"));
   umlaut->setLabel(wxS("Greetings"));
@@ -322,7 +303,7 @@ TEST_F(PathTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
   EXPECT_TRUE(base->Search(deep) == nullptr && base->Search(back) == current);
 }
 
-TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothKindsOfRoot) {
+TEST_F(NodeTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothKindsOfRoot) {
   bool created = false;
   iNode* x = base->SearchOrCreate(created, wxS("/kivo/p/q/x"), wxS("item"), wxS("node"));
   ASSERT_TRUE(x != nullptr && created);
@@ -359,8 +340,13 @@ TEST_F(PathTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothK
   EXPECT_TRUE(base->Available(wxS("/kivo/current")));
 }
 
-TEST_F(PathTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
-  onEverySize([&](iNode* parent) {
+TEST_F(NodeTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
+  // The same rules with a few children (looked up in order) and with many (through the index).
+  for (const int padding : {0, 40}) {
+    SCOPED_TRACE(padding);
+    iNode* parent = add(base, wxString::Format(wxS("parent%i"), padding));
+    for (int i = 0; i < padding; ++i) add(parent, wxString::Format(wxS("pad%i"), i));
+    auto search = [&](const wxString& name) { return base->Search(parent->GetFullPath() + wxS("/") + name); };
     iNode *first = add(parent, wxS("dup")), *second = add(parent, wxS("dup")), *labelled = add(parent, wxS("x"));
     labelled->setLabel(wxS("y"));
     iNode *named = add(parent, wxS("y")), *blank = add(parent, wxS("a b"));  // stored "a$20b", label "a b"
@@ -371,20 +357,20 @@ TEST_F(PathTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
              {wxS("dup"), first, first}, {wxS("y"), labelled, named},  // a label before a later name
              {wxS("a b"), blank, blank}, {wxS("a$20b"), blank, blank},  // the encoded name before a later label
              {wxS("other"), blank, nullptr}, {wxS("missing"), nullptr, nullptr}}) {
-      EXPECT_TRUE(parent->GetChild(name) == child && search(parent, name) == found) << name;
+      EXPECT_TRUE(parent->GetChild(name) == child && search(name) == found) << name;
     }
     // Swaps, moves, removals and renames keep the first match in list order.
     auto dup = [&] { return parent->GetChild(wxS("dup")); };
-    EXPECT_TRUE(parent->swapChildren(first, second) && search(parent, wxS("dup")) == second);
+    EXPECT_TRUE(parent->swapChildren(first, second) && search(wxS("dup")) == second);
     parent->moveChildBefore(first, second);
     EXPECT_EQ(dup(), first);
     parent->RemoveChild(first);
     iNode* third = add(parent, wxS("dup"));
     EXPECT_EQ(dup(), second);
     parent->RemoveChild(second);
-    EXPECT_EQ(search(parent, wxS("dup")), third);
+    EXPECT_EQ(search(wxS("dup")), third);
     third->setName(wxS("gone")), named->setName(wxS("renamed"));
-    EXPECT_TRUE(dup() == nullptr && search(parent, wxS("y")) == nullptr && search(parent, wxS("renamed")) == named);
+    EXPECT_TRUE(dup() == nullptr && search(wxS("y")) == nullptr && search(wxS("renamed")) == named);
     // A rename to a sibling's name is made unique; the sibling keeps the name.
     labelled->setName(wxS("renamed"));
     EXPECT_TRUE(labelled->getName() != wxS("renamed") && parent->GetChild(wxS("renamed")) == named &&
@@ -402,7 +388,7 @@ TEST_F(PathTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
     std::reverse(parent->getChildren().begin(), parent->getChildren().end());
     add(parent, wxS("front"));
     EXPECT_EQ(parent->GetChild(wxS("front")), front);
-  });
+  }
 }
 
 TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
