@@ -47,11 +47,7 @@ struct RawNameFactory : TestFactory {
 class PersistenceTest : public NodeTest {
  protected:
   void SetUp() override { NodeTest::SetUp(), rawFactory = new RawNameFactory(); }
-  void TearDown() override {
-    base->RemoveAllChildren(), rawFactory->destroy();
-    delete rawFactory;
-    NodeTest::TearDown();
-  }
+  void TearDown() override { base->RemoveAllChildren(), rawFactory->destroy(), delete rawFactory, NodeTest::TearDown(); }
   // A node "top" under the base that loaded `file` and read its root element.
   iNode* loadTop(const std::string& file) {
     iNode* top = add(base, wxS("top"));
@@ -183,11 +179,9 @@ TEST_F(PersistenceTest, SaveThatRunsOutOfSpaceOrLosesItsFolderLeavesEveryFileByt
   getrlimit(RLIMIT_FSIZE, &before);
   const rlimit tight{100, before.rlim_max};
   const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &tight);
-  const bool saved = top->Save();
+  const bool saved = (setrlimit(RLIMIT_FSIZE, &tight), top->Save());
   setrlimit(RLIMIT_FSIZE, &before), signal(SIGXFSZ, previousHandler);
-  EXPECT_FALSE(saved);
-  EXPECT_EQ(filesBelow(dir.path()), (Files{{"full.xml", original}}));
+  EXPECT_TRUE(!saved && filesBelow(dir.path()) == (Files{{"full.xml", original}}));
   EXPECT_TRUE(log->contains(fmt(wxS("SAVE FAILED [node:/kivo/top] 'top' '%s' File too large"), file), 5));
   EXPECT_TRUE(top->Save() && dir.read("full.xml").find("padding") != std::string::npos) << "room again: it saves";
 
@@ -236,8 +230,7 @@ TEST_F(PersistenceTest, ParseAndCopyChildBuildNamedChildrenTiedToTheirElementsOr
   // A source outside the base's tree has no factories to rebuild it from.
   TiXmlElement element("item");
   TestNode outside(wxS("item"));
-  outside.setTie(&element);
-  EXPECT_EQ(top->CopyChild(&outside, top, false), nullptr);
+  EXPECT_EQ(top->CopyChild((outside.setTie(&element), &outside), top, false), nullptr);
   EXPECT_EQ(names(top), wxS("src,dest,fresh,") + unnamed->getName() + wxS(",") + plain->getName());
   EXPECT_EQ(top->getTie()->LastChild(), plain->getTie());
 }
