@@ -62,15 +62,15 @@ class PersistenceTest : public NodeTest {
 
 }  // namespace
 
-TEST_F(PersistenceTest, ReadBuildsTheTreeSkipsWhatNoFactoryMakesNamesTheUnnamedAndFollowsRawPaths) {
-  const std::string file = dir.write("tree.xml", R"(<node name="top"><item name="a"/><mystery name="m"/>)"
-                                                 R"(<item name="b"><other name="c" colour="red"/></item>)"
-                                                 R"(<broken name="x"/><item/><item/><item label="Fancy"/>)"
-                                                 R"(<item name="s/t"/><rawname name="a/b"/><rawname name="nowhere/z"/></node>)");
+TEST_F(PersistenceTest, ReadBuildsTheTreeSkipsWhatNoFactoryMakesNamesTheUnnamedFollowsRawPathsAndReadOnly) {
+  const std::string file = dir.write("tree.xml",
+      R"(<node name="top"><item name="a"/><mystery name="m"/><item name="b"><other name="c" colour="red"/></item>)"
+      R"(<broken name="x"/><item/><item/><item label="Fancy"/><item name="s/t"/><rawname name="a/b"/>)"
+      R"(<rawname name="nowhere/z"/><item name="yes" read_only="yes"/><item name="true" read_only="true"/></node>)");
   iNode* top = loadTop(file);
   // An ordinary name with "/" is only stored safely; a raw path goes under the node found,
   // or stays under the reader when the path leads nowhere.
-  EXPECT_EQ(names(top), wxS("a,b,unnamed,unnamed$20$281$29,Fancy,s_t,nowhere/z"));
+  EXPECT_EQ(names(top), wxS("a,b,unnamed,unnamed$20$281$29,Fancy,s_t,nowhere/z,yes,true"));
   iNode* c = top->Search(wxS("b/c"));
   ASSERT_TRUE(c != nullptr && c->isInitialized());
   EXPECT_STREQ(c->getTie()->Attribute("colour"), "red");
@@ -87,6 +87,17 @@ TEST_F(PersistenceTest, ReadBuildsTheTreeSkipsWhatNoFactoryMakesNamesTheUnnamedA
     EXPECT_TRUE(log->contains(text, level)) << text;
   }
   EXPECT_FALSE(top->Read(nullptr));
+  // Only "true" makes a node read-only; the flag is written back and re-read with the ancestors.
+  iNode *yes = top->GetChild(wxS("yes")), *truly = top->GetChild(wxS("true"));
+  EXPECT_TRUE(!yes->isReadOnly() && truly->isReadOnly());
+  truly->setReadOnly(false), yes->setReadOnly(true);
+  EXPECT_TRUE(top->Write());
+  EXPECT_TRUE(printed(*yes->getTie()).find("read_only=\"true\"") != std::string::npos &&
+              truly->getTie()->Attribute("read_only") == nullptr);
+  iNode *a = add(base, wxS("a")), *mid = add(add(a, wxS("b0")), wxS("b")), *leaf = add(mid, wxS("c"));
+  a->setAttribute(wxS("read_only"), wxS("true")), leaf->setAttribute(wxS("label"), wxS("Sea"));
+  mid->readRecursiveAttributes();
+  EXPECT_TRUE(leaf->getLabel() == wxS("Sea") && leaf->isReadOnly());
 }
 
 TEST_F(PersistenceTest, IncludeFilesAreReadIntoTheirNodesAndEveryFailureIsReported) {
@@ -121,21 +132,6 @@ TEST_F(PersistenceTest, IncludeFilesAreReadIntoTheirNodesAndEveryFailureIsReport
   EXPECT_TRUE(top->Write());  // every child read on the way is tied to a live element
   EXPECT_STREQ(nest->GetChild(wxS("fromB"))->getTie()->Attribute("touched"), "yes");
   EXPECT_EQ(source(nest), dir.file("c.xml"));
-}
-
-TEST_F(PersistenceTest, ReadOnlyIsSetOnlyByTrueWrittenBackAndReReadWithTheAncestors) {
-  iNode* top = loadTop(dir.write("ro.xml", R"(<node name="top"><item name="yes" read_only="yes"/>)"
-                                           R"(<item name="true" read_only="true"/></node>)"));
-  iNode *yes = top->GetChild(wxS("yes")), *truly = top->GetChild(wxS("true"));
-  EXPECT_TRUE(!yes->isReadOnly() && truly->isReadOnly());
-  truly->setReadOnly(false), yes->setReadOnly(true);
-  EXPECT_TRUE(top->Write());
-  EXPECT_TRUE(printed(*yes->getTie()).find("read_only=\"true\"") != std::string::npos &&
-              truly->getTie()->Attribute("read_only") == nullptr);
-  iNode *a = add(base, wxS("a")), *b = add(add(a, wxS("b0")), wxS("b")), *c = add(b, wxS("c"));
-  a->setAttribute(wxS("read_only"), wxS("true")), c->setAttribute(wxS("label"), wxS("Sea"));
-  b->readRecursiveAttributes();
-  EXPECT_TRUE(c->getLabel() == wxS("Sea") && c->isReadOnly());
 }
 
 TEST_F(PersistenceTest, SaveWritesTheNearestDocumentInPlaceUnlessReadOnlyAboveWithinIt) {
