@@ -25,9 +25,7 @@ namespace {
 // Attaches a node built by hand (not through a factory) and takes it out again
 // before the fixture's teardown would hand it to the registry.
 struct Attached {
-  Attached(iNode* parent, iNode* node, const wxString& name) : node(node) {
-    node->setName(name), parent->AppendChild(node, nullptr, false);
-  }
+  Attached(iNode* to, iNode* n, const wxString& name) : node(n) { n->setName(name), to->AppendChild(n, nullptr, false); }
   ~Attached() { node->destroy(), delete node; }
   iNode* node;
 };
