@@ -412,13 +412,11 @@ TEST_F(NodeTest, StateAndInfoReportTheNodesTheirAttributesTiesAndDocuments) {
   iNode* t = add(base, wxS("t"));
   t->setTie(tied->RootElement());
   EXPECT_EQ(t->Info(Indent()),
-            wxS("<info>\n<!-- element=\"node\" name=\"t\" -->\n  <!-- tie=\"node\" -->\n<node name=\"t\">\n"
-                "     <inner />\n</node>\n  <!-- end of tie=\"node\" -->\n<!-- end of element=\"node\" name=\"t\" -->\n"
-                "</info>\n"));
+            wxS("<info>\n<!-- element=\"node\" name=\"t\" -->\n  <!-- tie=\"node\" -->\n<node name=\"t\">\n     <inner />\n"
+                "</node>\n  <!-- end of tie=\"node\" -->\n<!-- end of element=\"node\" name=\"t\" -->\n</info>\n"));
   t->setTie(nullptr);  // the element ends with the test
   // Below the top the report is not wrapped; the document's declaration becomes a comment.
-  const std::string file = dir.write("doc.xml", "<?xml version=\"1.0\" ?>\n<node name=\"d\"/>\n");
-  const wxString doc = wxString::FromUTF8(file.c_str());
+  const wxString doc = wxString::FromUTF8(dir.write("doc.xml", "<?xml version=\"1.0\" ?>\n<node name=\"d\"/>\n").c_str());
   iNode* d = add(base, wxS("d"));
   ASSERT_TRUE(d->Load(doc));
   EXPECT_EQ(d->Info(Indent(wxS(" "))), wxS(" <!-- element=\"node\" name=\"d\" -->\n   <!-- document=\"") + doc +
