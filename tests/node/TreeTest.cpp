@@ -59,8 +59,7 @@ TEST_F(NodeTest, AppendChildRefusesBadChildrenWithItsMessageAndChangesNothing) {
     EXPECT_FALSE(parent->AppendChild(child, nullptr, false)) << message;
     EXPECT_TRUE(*message == 0 || log->contains(message, 5)) << message;
   }
-  EXPECT_EQ(childNames(base).size() + childNames(a).size(), 2u);
-  EXPECT_TRUE(b->getParent() == a && detached.getParent() == nullptr);
+  EXPECT_TRUE(childNames(base).size() + childNames(a).size() == 2u && b->getParent() == a && !detached.getParent());
 }
 
 TEST_F(NodeTest, AppendAndCreateChildGiveUniqueNamesAndLabels) {
@@ -232,8 +231,7 @@ TEST_F(NodeTest, ControlsStepAndTriggerTheirControls) {
   Attached controls(base, new ControlsNode(nullptr, wxS("Controls")), wxS("controls"));
   auto* container = static_cast<ControlsNode*>(controls.node);
   EXPECT_TRUE(container->updateControls(0.1f)) << "no controls";
-  Attached first(container, new CountingControl(), wxS("first"));
-  Attached second(container, new CountingControl(), wxS("second"));
+  Attached first(container, new CountingControl(), wxS("first")), second(container, new CountingControl(), wxS("second"));
   auto *a = static_cast<CountingControl*>(first.node), *b = static_cast<CountingControl*>(second.node);
   a->setRepeat(true), a->setRepeatInterval(1.0f);
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(a->updateControl(0.1f));
@@ -277,8 +275,7 @@ TEST_F(NodeTest, PathTextsAreParsedNormalizedAndFollowAttributesAndSubPaths) {
 }
 
 TEST_F(NodeTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
-  iNode* current = add(base, wxS("current"));
-  iNode* umlaut = add(current, wxString::FromUTF8("Gr\xC3\xBC\xC3\x9F" "e Welt"));
+  iNode *current = add(base, wxS("current")), *umlaut = add(current, wxString::FromUTF8("Gr\xC3\xBC\xC3\x9F" "e Welt"));
   umlaut->setLabel(wxS("Greetings"));
   // Labels are not searched, names are case-sensitive, unsafe characters match nothing.
   for (const auto& [found, paths] : std::vector<std::pair<iNode*, std::vector<const wxChar*>>>{
@@ -343,8 +340,7 @@ TEST_F(NodeTest, TheFirstChildInOrderWinsAmongNamesEncodedNamesAndLabels) {
     iNode *first = add(parent, wxS("dup")), *second = add(parent, wxS("dup")), *labelled = add(parent, wxS("x"));
     labelled->setLabel(wxS("y"));
     iNode *named = add(parent, wxS("y")), *blank = add(parent, wxS("a b"));  // stored "a$20b", label "a b"
-    blank->setLabel(wxS("other"));
-    add(parent, wxS("later"))->setLabel(wxS("a b"));
+    blank->setLabel(wxS("other")), add(parent, wxS("later"))->setLabel(wxS("a b"));
     // {name, child found, node a path finds}: paths go by stored names only.
     for (const auto& [name, child, found] : std::vector<std::tuple<const wxChar*, iNode*, iNode*>>{
              {wxS("dup"), first, first}, {wxS("y"), labelled, named},  // a label before a later name
