@@ -26,16 +26,12 @@ void roundTrip(KivoElement& e, KivoElement& back) {
   TempDir dir;
   TiXmlDocument doc(dir.file("rt.xml").c_str());
   doc.Parse("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>");
-  TiXmlNode* child = doc.LinkEndChild(new TiXmlElement(e.getElement().utf8_str()));
-  ASSERT_TRUE(e.Write(child->ToElement()) && doc.SaveFile());
+  ASSERT_TRUE(e.Write(doc.LinkEndChild(new TiXmlElement(e.getElement().utf8_str()))->ToElement()) && doc.SaveFile());
   ASSERT_TRUE(back.Load(utf8(dir.file("rt.xml"))) && back.Read(back.getDocument()->RootElement()));
 }
 
 // An override that forgets to call the parent's readAttributes.
-struct Sloppy : KivoElement {
-  Sloppy() : KivoElement(wxS("sloppy")) {}
-  void readAttributes() override {}
-};
+struct Sloppy : KivoElement { Sloppy() : KivoElement(wxS("sloppy")) {} void readAttributes() override {} };
 
 }  // namespace
 
