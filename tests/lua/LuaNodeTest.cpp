@@ -77,88 +77,22 @@ class LuaTest : public BaseTest {
   LuaNode* node = nullptr;
 };
 
-TEST_F(LuaTest, ScriptsRunOrWarnWithChunkAndLineAndInitRestartsTheInterpreter) {
-  StdoutCapture output;
-  ASSERT_NE(boot("<kivo name='kivo'>\n\t<Lua name='script'/>\n</kivo>\n"), nullptr);
-  EXPECT_NE(node->getState(), nullptr);
-  EXPECT_EQ(node->getClassTag(), wxS("xml.element.inode.LUA"));
-  EXPECT_EQ(output.take() + warnings(), "");
-  const std::string of = " of [Lua:script:script] @ '/kivo/script' failed: ";
-  const std::string broken = dir.write("broken.lua", "local a = 1\nerror('bad file')\n");
-  const std::string missing = dir.file("missing.lua");
-  const std::vector<std::tuple<std::string, bool, std::string>> cases = {
-      {"error('boom')", false, "[string \"error('boom')\"]:1: boom"},
-      {"local t = nil\nreturn t.x", false,
-       "[string \"local t = nil...\"]:2: attempt to index local 't' (a nil value)"},
-      {"error({})", false, "(error object is a table value)"},
-      {broken, true, broken + ":2: bad file"},
-      {missing, true, "cannot open " + missing + ": No such file or directory"}};
-  for (const auto& [source, isFile, message] : cases) {
-    SCOPED_TRACE(source);
-    log.clear();
-    if (isFile) node->runLuaFile(wxString::FromUTF8(source));
-    else node->runLuaScript(wxString::FromUTF8(source));
-    EXPECT_EQ(node->getLastError().utf8_string(), message);
-    EXPECT_EQ(warnings(), "Lua script" + (isFile ? " file '" + source + "'" : "") + of + message + "\n");
-    EXPECT_EQ(lua_gettop(node->getState()), 0);
-  }
-  node->runLuaScript(wxS("return 1"));
-  EXPECT_EQ(node->getLastError(), wxS("")) << "a run that works clears the last failure";
-
-  // Both scripts are the node's attributes even when empty; the element drops
-  // empty attributes as it does for every node.
-  node->setAttribute(wxS("on_init"), wxS("stale"));
-  node->setOnExit(wxS("kivo_log('exit')"));
-  EXPECT_TRUE(node->Write());
-  ASSERT_NE(node->getTie(), nullptr);
-  EXPECT_STREQ(node->getTie()->Attribute("on_exit"), "kivo_log('exit')");
-  EXPECT_EQ(node->getTie()->Attribute("on_init"), nullptr);
-
-  // Init restarts the interpreter: on_exit, then on_init; failing scripts change no result.
-  node->setOnInit(wxS("kivo_log('init')"));
-  StdoutCapture restart;
-  EXPECT_TRUE(node->Init());
-  EXPECT_EQ(lua_gettop(node->getState()), 0);
-  node->setOnExit(wxS("error('late')"));
-  node->setOnInit(wxS("kivo_log("));
-  log.clear();
-  EXPECT_TRUE(node->Init());
-  EXPECT_EQ(warnings(), "Lua on_exit script" + of + "[string \"error('late')\"]:1: late\n"
-                        "Lua on_init script" + of + "[string \"kivo_log(\"]:1: unexpected symbol near <eof>\n");
-  node->setOnExit(wxS("kivo_log('exit')"));
-  node->close();
-  node->exitLua();  // nothing left to close
-  EXPECT_EQ(restart.take(), "LUA: exit\nLUA: init\nLUA: exit\n");
-  EXPECT_EQ(node->getState(), nullptr);
-
-  // Not under the base, Init cannot open an interpreter and nothing runs.
-  LuaNode alone(nullptr, wxS("Lua"));
-  alone.setOnExit(wxS("kivo_log('exit')"));
-  StdoutCapture nothing;
-  alone.runLuaScript(wxS("kivo_log('script')"));
-  alone.runLuaFile(wxS("/no/such/file.lua"));
-  alone.loadLibraries();
-  alone.registerFunctions();
-  EXPECT_FALSE(alone.Init());
-  alone.exitLua();
-  EXPECT_EQ(nothing.take(), "");
-  EXPECT_EQ(alone.getState(), nullptr);
-  EXPECT_EQ(alone.getLastError(), wxS(""));
-}
-
-TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTreeAndTheStackNeverGrows) {
+TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows) {
   // The boot script runs under the boot's lock.
+  StdoutCapture output;
   ASSERT_NE(boot("<kivo name='kivo'><node name='ui'><node name='window' width='800' height='600' title='Main'/>"
-                 "<node name='audio' label='Sound' volume='0.5'/><node name='my item' colour='red'/></node>"
+                 "<node name='audio' label='Sound' volume='0.5'/></node>"
                  "<echo name='echo'/><Lua name='script' on_init=\"local w = kivo.get('../ui/window', 'width');"
                  " kivo.set('/ui/window', 'area', w * kivo.get('/ui/window', 'height'));"
                  " kivo.set('/ui/audio', 'children', table.concat(kivo.children('/ui'), ','))\"/></kivo>"),
             nullptr);
+  EXPECT_EQ(node->getClassTag(), wxS("xml.element.inode.LUA"));
+  EXPECT_EQ(output.take() + warnings(), "");
   const auto attribute = [&](const wxString& path, const wxString& name) {
     return base->Search(path)->getAttribute(name, wxS("<missing>"));
   };
   EXPECT_EQ(attribute(wxS("/ui/window"), wxS("area")), wxS("480000"));
-  EXPECT_EQ(attribute(wxS("/ui/audio"), wxS("children")), wxS("window,audio,my item"));
+  EXPECT_EQ(attribute(wxS("/ui/audio"), wxS("children")), wxS("window,audio"));
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"kivo_log('a', 1, 2.5, nil, true, false, 'x\\0y') kivo_log()",
        "LUA: a\nLUA: 1\nLUA: 2.5\nLUA: nil\nLUA: true\nLUA: false\nLUA: x\0y\n"s},
@@ -167,7 +101,6 @@ TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTreeAndTheStackNeverGrows) {
        "LUA: Main\nLUA: 1\n"},
       {"local a = kivo.get('../ui/window') kivo_log(a.width, a.height, a.name)",
        "LUA: 800\nLUA: 600\nLUA: window\n"},
-      {"kivo_log(kivo.get('/ui/my item', 'colour'))", "LUA: red\n"},
       {"kivo_log(kivo.get('/ui/missing', 'title'))", "LUA: nil\nLUA: no node at '/ui/missing'\n"},
       {"kivo_log(kivo.get('/ui/window', 'depth'))", "LUA: nil\nLUA: no attribute 'depth' at '/ui/window'\n"},
       {"kivo_log(kivo.set('/ui/window', 'depth', 3))", "LUA: true\n"},
@@ -207,6 +140,70 @@ TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTreeAndTheStackNeverGrows) {
   EXPECT_EQ(seen, "4 careful 1 [string \"local x = 1...\"]:2 kivo.log\n"
                   "0 true [string \"local x = 1...\"]:3 kivo.log\n");
 
+  const std::string of = " of [Lua:script:script] @ '/kivo/script' failed: ";
+  const std::string broken = dir.write("broken.lua", "local a = 1\nerror('bad file')\n");
+  const std::string missing = dir.file("missing.lua");
+  const std::vector<std::tuple<std::string, bool, std::string>> failures = {
+      {"error('boom')", false, "[string \"error('boom')\"]:1: boom"},
+      {"local t = nil\nreturn t.x", false,
+       "[string \"local t = nil...\"]:2: attempt to index local 't' (a nil value)"},
+      {"error({})", false, "(error object is a table value)"},
+      {broken, true, broken + ":2: bad file"},
+      {missing, true, "cannot open " + missing + ": No such file or directory"}};
+  for (const auto& [source, isFile, message] : failures) {
+    SCOPED_TRACE(source);
+    log.clear();
+    if (isFile) node->runLuaFile(wxString::FromUTF8(source));
+    else node->runLuaScript(wxString::FromUTF8(source));
+    EXPECT_EQ(node->getLastError().utf8_string(), message);
+    EXPECT_EQ(warnings(), "Lua script" + (isFile ? " file '" + source + "'" : "") + of + message + "\n");
+    EXPECT_EQ(lua_gettop(node->getState()), 0);
+  }
+  node->runLuaScript(wxS("return 1"));
+  EXPECT_EQ(node->getLastError(), wxS("")) << "a run that works clears the last failure";
+
+  // Both scripts are the node's attributes even when empty; the element drops
+  // empty attributes as it does for every node.
+  node->setOnInit(wxS(""));
+  node->setAttribute(wxS("on_init"), wxS("stale"));
+  node->setOnExit(wxS("kivo_log('exit')"));
+  EXPECT_TRUE(node->Write());
+  ASSERT_NE(node->getTie(), nullptr);
+  EXPECT_STREQ(node->getTie()->Attribute("on_exit"), "kivo_log('exit')");
+  EXPECT_EQ(node->getTie()->Attribute("on_init"), nullptr);
+
+  // Init restarts the interpreter: on_exit, then on_init; failing scripts change no result.
+  node->setOnInit(wxS("kivo_log('init')"));
+  StdoutCapture restart;
+  EXPECT_TRUE(node->Init());
+  EXPECT_EQ(lua_gettop(node->getState()), 0);
+  node->setOnExit(wxS("error('late')"));
+  node->setOnInit(wxS("kivo_log("));
+  log.clear();
+  EXPECT_TRUE(node->Init());
+  EXPECT_EQ(warnings(), "Lua on_exit script" + of + "[string \"error('late')\"]:1: late\n"
+                        "Lua on_init script" + of + "[string \"kivo_log(\"]:1: unexpected symbol near <eof>\n");
+  node->setOnExit(wxS("kivo_log('exit')"));
+  node->close();
+  node->exitLua();  // nothing left to close
+  EXPECT_EQ(restart.take(), "LUA: exit\nLUA: init\nLUA: exit\n");
+  EXPECT_EQ(node->getState(), nullptr);
+  EXPECT_TRUE(node->Init()) << "a closed node opens again";
+
+  // Not under the base, Init cannot open an interpreter and nothing runs.
+  LuaNode alone(nullptr, wxS("Lua"));
+  alone.setOnExit(wxS("kivo_log('exit')"));
+  StdoutCapture nothing;
+  alone.runLuaScript(wxS("kivo_log('script')"));
+  alone.runLuaFile(wxS("/no/such/file.lua"));
+  alone.loadLibraries();
+  alone.registerFunctions();
+  EXPECT_FALSE(alone.Init());
+  alone.exitLua();
+  EXPECT_EQ(nothing.take(), "");
+  EXPECT_EQ(alone.getState(), nullptr);
+  EXPECT_EQ(alone.getLastError(), wxS(""));
+
   // The stack never grows and memory stays flat, whatever the scripts do.
   Application::getApp().setLogLevel(AppLogErrors);  // 50,000 warnings are not the point here
   lua_State* state = node->getState();
@@ -228,9 +225,9 @@ TEST_F(LuaTest, ScriptsReadChangeAndCommandTheTreeAndTheStackNeverGrows) {
 
   // The exit script sees the tree at shutdown: newest first, the echo node is older.
   node->setOnExit(wxS("kivo_log(kivo.get('/ui/window', 'area'), kivo.exists('/echo'))"));
-  StdoutCapture output;
+  StdoutCapture exiting;
   shutdown();
-  EXPECT_EQ(output.take(), "LUA: 480000\nLUA: true\n");
+  EXPECT_EQ(exiting.take(), "LUA: 480000\nLUA: true\n");
 }
 
 }  // namespace
