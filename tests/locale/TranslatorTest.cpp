@@ -1,6 +1,5 @@
-// Translation through real catalogs compiled with msgfmt: languages, the "~" and bracket
-// forms, switches, plural forms, maps and cache, the untranslated-text logs, element
-// labels and threads translating at once.
+// Translation through real catalogs compiled with msgfmt: languages, "~" and bracket forms, switches,
+// plural forms, maps and cache, untranslated-text logs, element labels and threads at once.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -15,7 +14,6 @@
 #include "kivo/element/KivoElement.h"
 #include "kivo/locale/KivoLocale.h"
 #include "kivo/locale/KivoTranslator.h"
-#include "kivo/locale/Localization.h"
 #include "support/LogCapture.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -78,7 +76,7 @@ class TranslatorTest : public testing::Test {
   TempDir dir;
 };
 
-TEST_F(TranslatorTest, GermanAndFinnishCatalogsTranslateInTheirLanguage) {
+TEST_F(TranslatorTest, GermanAndFinnishCatalogsTranslateInTheirLanguageUnderTheSwitches) {
   LogCapture log;
   ASSERT_TRUE(useLanguage(wxLANGUAGE_GERMAN_GERMANY));
   EXPECT_TRUE(log.contains(wxString::Format(wxS("Language set to #%i: 'German (Germany)'"),
@@ -107,15 +105,13 @@ TEST_F(TranslatorTest, GermanAndFinnishCatalogsTranslateInTheirLanguage) {
   // Each language has its own cache; German answers come from it after the switch.
   ASSERT_TRUE(translator().InitLocale(wxLANGUAGE_GERMAN_GERMANY, wxString(), false, false));
   expectTranslations({{"Open", "Öffnen"}});
-}
 
-TEST_F(TranslatorTest, SwitchesForTheBracketFormCustomMapsAndTranslation) {
-  ASSERT_TRUE(useLanguage(wxLANGUAGE_GERMAN_GERMANY));
+  // Switches: the bracket form, custom maps and translation itself.
   translator().SetBackwardsCompatibility(false);
-  expectTranslations({{"[Menu] Open", "[Menu] Open"}, {"Open", "Öffnen"}});
+  expectTranslations({{"[Menu] Cancel", "[Menu] Cancel"}, {"Open", "Öffnen"}});
   // Switched on again, the cached bracket form is retried as the text after "] ".
   translator().SetBackwardsCompatibility(true);
-  expectTranslations({{"[Menu] Open", "Öffnen"}});
+  expectTranslations({{"[Menu] Cancel", "Abbrechen"}});
   // Custom maps win over catalogs, unless the replacement is empty.
   KivoLocale::setCustomMap(wxS("de_DE"), {{wxS("Open"), wxS("Aufmachen")}, {wxS("Cancel"), wxS("")}});
   expectTranslations({{"Open", "Öffnen"}});  // custom maps are off
@@ -140,7 +136,6 @@ TEST_F(TranslatorTest, LanguagesAreListedAndSetOrFailClearly) {
   std::vector<LanguageEntry> languages = translator().getLanguages();
   ASSERT_EQ(languages.size(), before + 2);
   EXPECT_EQ(languages[before].code + languages[before + 1].code, wxS("fi_FIde_DE")) << "table order";
-  EXPECT_EQ(languages[before].file.utf8_string(), dir.file("locale/fi_FI.mo"));
   EXPECT_TRUE(log.contains(wxS("Searching language files from: ") + path("locale")));
   EXPECT_TRUE(log.contains(wxString::Format(wxS("fi_FI = %i, ///< Finnish (Finland) (file exists)"),
                                             int(wxLANGUAGE_FINNISH_FINLAND))));
@@ -183,12 +178,6 @@ TEST_F(TranslatorTest, FirstTranslationsAreLookedUpOnceKeptInPlaceAndRecorded) {
   size_t firstTranslations = 0;
   for (const wxString& text : log.texts()) firstTranslations += text.Contains(wxS("'Open'"));
   EXPECT_EQ(firstTranslations, 1u);
-  // A second lookup racing the first one leaves the characters handed out in place.
-  Localization cache(wxS("de_DE"));
-  cache.set(wxS("a"), wxS("1"));
-  const wchar_t* stable = cache.get(wxS("a"));
-  cache.set(wxS("a"), wxS("1"));
-  EXPECT_EQ(cache.get(wxS("a")), stable);
 
   // While texts are logged, the debug form shows translation and source with percent
   // signs doubled, and the translation maps record what each text became.
