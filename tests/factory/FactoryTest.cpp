@@ -24,13 +24,10 @@ struct Refusing : TestNode {
 
 TEST_F(NodeTest, FactoriesAreFoundByQualifiedOrPlainKeysAndFailuresAreReported) {
   // The registry report lists the keys in order.
-  EXPECT_EQ(base->GetFactories().ToXML(Indent(wxS(""), wxS(" "), wxS("\n"))),
-            wxS("<factories count=\"4\">\n"
-                " <element name=\"broken\" factory=\"TestFactory\" />\n"
-                " <element name=\"item\" factory=\"TestFactory\" />\n"
-                " <element name=\"node\" factory=\"TestFactory\" />\n"
-                " <element name=\"other\" factory=\"TestFactory\" />\n"
-                "</factories>\n"));
+  wxString report = wxS("<factories count=\"4\">\n");
+  for (const wxChar* name : {wxS("broken"), wxS("item"), wxS("node"), wxS("other")})
+    report += wxString::Format(wxS(" <element name=\"%s\" factory=\"TestFactory\" />\n"), name);
+  EXPECT_EQ(base->GetFactories().ToXML(Indent(wxS(""), wxS(" "), wxS("\n"))), report + wxS("</factories>\n"));
   // A key qualified by the parent's name wins below that parent.
   TestFactory special(wxS("Special"));
   special.Register(wxS("p"), wxS("x"));
@@ -43,8 +40,7 @@ TEST_F(NodeTest, FactoriesAreFoundByQualifiedOrPlainKeysAndFailuresAreReported) 
   ASSERT_TRUE(fromSpecial != nullptr && fromPlain != nullptr);
   EXPECT_TRUE(fromSpecial->getCreator() == &special && fromPlain->getCreator() == factory);
   EXPECT_EQ(special.created.back(), wxS("x"));
-  EXPECT_TRUE(base->DestroyNode(fromSpecial)) << "destroyed through the plain key's factory";
-  EXPECT_TRUE(base->DestroyNode(fromPlain));
+  EXPECT_TRUE(base->DestroyNode(fromSpecial) && base->DestroyNode(fromPlain)) << "the creator destroys";
   special.destroy();  // withdraws the plain names too: give them back to the fixture's factory
   factory->RegisterElements();
 
@@ -70,8 +66,7 @@ TEST_F(NodeTest, FactoriesAreFoundByQualifiedOrPlainKeysAndFailuresAreReported) 
   EXPECT_EQ(TestNode::destroyed().size(), before + 1) << "the node is deleted";
   EXPECT_TRUE(log->contains(wxS("iNodeFactory::Read('refusing',/,refusing) Error reading node!"), 5));
 
-  EXPECT_FALSE(base->GetFactories().Destroy(nullptr));
-  EXPECT_TRUE(factory->Destroy(nullptr));
+  EXPECT_TRUE(!base->GetFactories().Destroy(nullptr) && factory->Destroy(nullptr));
   TestNode orphan(wxS("unregistered"));
   orphan.setName(wxS("orphan"));
   orphan.setLabel(wxS("Orphan"));
@@ -125,8 +120,7 @@ TEST_F(NodeTest, DefaultFactoryIncludesFilesAndMakesBuiltInElementsAndSymLinks) 
 
   TiXmlElement xml("include");
   xml.SetAttribute("create_node", "root");
-  dir.write("kept.xml", "user's own text");
-  EXPECT_FALSE(kivo->CreateFileNode(wxString::FromUTF8(dir.file("kept.xml")), &xml));
+  EXPECT_FALSE(kivo->CreateFileNode(wxString::FromUTF8(dir.write("kept.xml", "user's own text")), &xml));
   EXPECT_EQ(dir.read("kept.xml"), "user's own text");
   dir.write("blocker", "a file where a folder should be");
   EXPECT_FALSE(kivo->CreateFileNode(wxString::FromUTF8(dir.file("blocker/x.xml")), &xml));

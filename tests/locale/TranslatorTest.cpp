@@ -167,7 +167,7 @@ TEST_F(TranslatorTest, LanguagesAreListedAndSetOrFailClearly) {
   EXPECT_EQ(translator().getPrevLanguageCode(), wxS("sv_SE"));
 }
 
-TEST_F(TranslatorTest, FirstTranslationsAreLookedUpOnceKeptInPlaceAndRecorded) {
+TEST_F(TranslatorTest, FirstTranslationsAreLookedUpOnceAndUntranslatedTextsLoggedOncePerRun) {
   ASSERT_TRUE(useLanguage(wxLANGUAGE_GERMAN_GERMANY));
   KivoLocale* locale = translator().GetLocale();
   LogCapture log;
@@ -179,8 +179,8 @@ TEST_F(TranslatorTest, FirstTranslationsAreLookedUpOnceKeptInPlaceAndRecorded) {
   for (const wxString& text : log.texts()) firstTranslations += text.Contains(wxS("'Open'"));
   EXPECT_EQ(firstTranslations, 1u);
 
-  // While texts are logged, the debug form shows translation and source with percent
-  // signs doubled, and the translation maps record what each text became.
+  // While texts are logged, the debug form shows translation and source (percent signs
+  // doubled), and the translation maps record what each text became.
   translator().SetLogUntranslated(true, path("logs"));
   KivoLocale::useDebugTranslationString() = true;
   expectTranslations({{"100% sure", "'Hundertprozentig'\n''100%% sure''\n"},
@@ -191,27 +191,25 @@ TEST_F(TranslatorTest, FirstTranslationsAreLookedUpOnceKeptInPlaceAndRecorded) {
   EXPECT_EQ(KivoLocale::getTranslationMap(wxS("de_DE")),
             (TranslationMap{{wxS("100% sure"), wxS("Hundertprozentig")},
                             {wxS("Cancel"), wxS("Abbrechen")}, {wxS("Item"), wxS("Eintrag")}}));
-}
 
-TEST_F(TranslatorTest, UntranslatedTextsAreLoggedOncePerRunInCheckedFiles) {
-  ASSERT_TRUE(useLanguage(wxLANGUAGE_GERMAN_GERMANY));
-  // The files are named after the locale's own language, English (United Kingdom).
-  dir.write("logs/en_GB.csv", "\n\"From an earlier run\",\"\"\n");
-  translator().SetLogUntranslated(true, path("logs/./"));
-  LogCapture log;
+  // Untranslated texts are logged once per run in files named after the locale's own
+  // language, English (United Kingdom).
+  KivoLocale::useDebugTranslationString() = false;
+  dir.write("untranslated/en_GB.csv", "\n\"From an earlier run\",\"\"\n");
+  translator().SetLogUntranslated(true, path("untranslated/./"));
+  log.clear();
   const char* awkward = "Say \"hi\"\n\tto C:\\ Größe";
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < 2; ++round)
     expectTranslations({{awkward, awkward}, {"~Missing~", "Missing"}, {"Open", "Öffnen"}});
-  }
-  const std::string po = dir.read("logs/en_GB.po");
+  const std::string po = dir.read("untranslated/en_GB.po");
   EXPECT_EQ(po.find("Open"), std::string::npos);
   for (const char* entry : {"msgid \"Say \\\"hi\\\"\\n\\tto C:\\\\ Größe\"\nmsgstr \"\"\n\n",
                             "msgid \"~Missing~\"\nmsgstr \"\"\n\n"}) {
     EXPECT_NE(po.find(entry), std::string::npos) << po;
     EXPECT_EQ(po.find(entry), po.rfind(entry)) << po;
   }
-  EXPECT_EQ(runShell("msgfmt --check -o /dev/null logs/en_GB.po", dir.path()).status, 0) << po;
-  EXPECT_EQ(dir.read("logs/en_GB.csv"), "\n\"From an earlier run\",\"\"\n"
+  EXPECT_EQ(runShell("msgfmt --check -o /dev/null untranslated/en_GB.po", dir.path()).status, 0) << po;
+  EXPECT_EQ(dir.read("untranslated/en_GB.csv"), "\n\"From an earlier run\",\"\"\n"
                                         "\n\"Say \"\"hi\"\"\n\tto C:\\ Größe\",\"\"\n\"Missing\",\"\"\n");
   size_t untranslated = 0;
   for (const wxString& text : log.texts()) untranslated += text.StartsWith(wxS("UNTRANSLATED"));
@@ -235,9 +233,8 @@ TEST_F(TranslatorTest, AMissingSystemLocaleIsOneClearMessageAndCatalogsStillWork
   unsetenv("LOCPATH");
   EXPECT_TRUE(set);
   std::vector<wxString> warnings;
-  for (const PoolMessage& m : log.messages()) {
+  for (const PoolMessage& m : log.messages())
     if (m.level >= LevelWarning) warnings.push_back(m.message);
-  }
   EXPECT_EQ(warnings, std::vector<wxString>{wxS(
       "Cannot set the system locale to 'en_GB.UTF-8' (English (United Kingdom)): "
       "generate it (locale-gen); translations from catalogs still work")});

