@@ -27,7 +27,8 @@ TEST_F(NodeTest, FactoriesAreFoundByQualifiedOrPlainKeysAndFailuresAreReported) 
   wxString report = wxS("<factories count=\"4\">\n");
   for (const wxChar* name : {wxS("broken"), wxS("item"), wxS("node"), wxS("other")})
     report += wxString::Format(wxS(" <element name=\"%s\" factory=\"TestFactory\" />\n"), name);
-  EXPECT_EQ(base->GetFactories().ToXML(Indent(wxS(""), wxS(" "), wxS("\n"))), report + wxS("</factories>\n"));
+  report += wxS("</factories>\n");
+  EXPECT_EQ(base->GetFactories().ToXML(Indent(wxS(""), wxS(" "), wxS("\n"))), report);
   // A key qualified by the parent's name wins below that parent.
   TestFactory special(wxS("Special"));
   special.Register(wxS("p"), wxS("x"));

@@ -90,7 +90,8 @@ TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows
   const auto attribute = [&](const wxString& path, const wxString& name) {
     return base->Search(path)->getAttribute(name, wxS("<missing>"));
   };
-  EXPECT_EQ(attribute(wxS("/ui/window"), wxS("area")) + wxS(" ") + attribute(wxS("/ui/audio"), wxS("children")),
+  EXPECT_EQ(attribute(wxS("/ui/window"), wxS("area")) + wxS(" ") +
+                attribute(wxS("/ui/audio"), wxS("children")),
             wxS("480000 window,audio"));
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"kivo_log('a', 1, 2.5, nil, true, false, 'x\\0y') kivo_log()",
