@@ -35,8 +35,7 @@ TEST_F(NodeTest, FactoriesAreFoundByQualifiedOrPlainKeysAndFailuresAreReported) 
   special.RegisterElements();
   factory->Register(wxS("x"));
   factory->RegisterElements();
-  iNode* p = add(base, wxS("p"));
-  iNode* fromSpecial = base->CreateNode(wxS("x"), nullptr, p);
+  iNode* fromSpecial = base->CreateNode(wxS("x"), nullptr, add(base, wxS("p")));
   iNode* fromPlain = base->CreateNode(wxS("x"), nullptr, add(base, wxS("q")));
   ASSERT_TRUE(fromSpecial != nullptr && fromPlain != nullptr);
   EXPECT_TRUE(fromSpecial->getCreator() == &special && fromPlain->getCreator() == factory);
@@ -51,9 +50,8 @@ TEST_F(NodeTest, FactoriesAreFoundByQualifiedOrPlainKeysAndFailuresAreReported) 
   second.UnregisterElements();
   EXPECT_FALSE(base->GetFactories().CanCreate(wxS("node"))) << "the first does not come back";
 
-  auto* leftover = new TestFactory(wxS("Leftover"));
   testing::internal::CaptureStdout();
-  delete leftover;
+  delete new TestFactory(wxS("Leftover"));  // leaves with its four elements registered
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "[factory] 'Leftover' 4 unregistered elements remains\n");
   factory->RegisterElements();

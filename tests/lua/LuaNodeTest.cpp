@@ -47,13 +47,6 @@ class LuaTest : public BaseTest {
     KivoLocker guard(__LINE__, __FILE__, __func__, wxS("lua test"));
     base->Shutdown();
   }
-  // Boots `xml` holding the tree lock, as hosts do; the Lua node at "/script" or null.
-  LuaNode* boot(const std::string& xml) {
-    const std::string file = dir.write("config.xml", xml);
-    KivoLocker guard(__LINE__, __FILE__, __func__, wxS("lua test boot"));
-    if (guard.Write() == nullptr || !base->Boot(wxString::FromUTF8(file))) return nullptr;
-    return node = dynamic_cast<LuaNode*>(base->Search(wxS("/script")));
-  }
   // What the node prints while running `script` under the tree lock.
   std::string run(const std::string& script) {
     KivoLocker guard(__LINE__, __FILE__, __func__, wxS("lua test run"));
@@ -76,14 +69,18 @@ class LuaTest : public BaseTest {
 };
 
 TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows) {
-  // The boot script runs under the boot's lock.
+  const std::string config = dir.write("config.xml",
+      "<kivo name='kivo'><node name='ui'><node name='window' width='800' height='600' title='Main'/>"
+      "<node name='audio' label='Sound' volume='0.5'/></node>"
+      "<echo name='echo'/><Lua name='script' on_init=\"local w = kivo.get('../ui/window', 'width');"
+      " kivo.set('/ui/window', 'area', w * kivo.get('/ui/window', 'height'));"
+      " kivo.set('/ui/audio', 'children', table.concat(kivo.children('/ui'), ','))\"/></kivo>");
   StdoutCapture output;
-  ASSERT_NE(boot("<kivo name='kivo'><node name='ui'><node name='window' width='800' height='600' title='Main'/>"
-                 "<node name='audio' label='Sound' volume='0.5'/></node>"
-                 "<echo name='echo'/><Lua name='script' on_init=\"local w = kivo.get('../ui/window', 'width');"
-                 " kivo.set('/ui/window', 'area', w * kivo.get('/ui/window', 'height'));"
-                 " kivo.set('/ui/audio', 'children', table.concat(kivo.children('/ui'), ','))\"/></kivo>"),
-            nullptr);
+  {  // hosts boot holding the tree lock; the boot script runs under it
+    KivoLocker guard(__LINE__, __FILE__, __func__, wxS("lua test boot"));
+    ASSERT_TRUE(guard.Write() != nullptr && base->Boot(wxString::FromUTF8(config)));
+  }
+  ASSERT_NE(node = dynamic_cast<LuaNode*>(base->Search(wxS("/script"))), nullptr);
   EXPECT_EQ(node->getClassTag(), wxS("xml.element.inode.LUA"));
   EXPECT_EQ(output.take() + warnings(), "");
   const auto attribute = [&](const wxString& path, const wxString& name) {
