@@ -126,11 +126,9 @@ TEST_F(LuaTest, ScriptsRunOrWarnReadChangeAndCommandTheTreeAndTheStackNeverGrows
   // kivo.log reaches the tracer with the script's chunk and line.
   log.clear();
   run("local x = 1\nkivo.log(4, 'careful ' .. x)\nkivo.log(0, {} ~= nil)");
-  std::string seen;
-  for (const PoolMessage& m : log.messages()) {
-    seen += std::to_string(m.level) + " " + m.message.utf8_string() + " " + m.file.utf8_string() +
-            ":" + std::to_string(m.line) + " " + m.function.utf8_string() + "\n";
-  }
+  wxString seen;
+  for (const PoolMessage& m : log.messages())
+    seen += wxString::Format(wxS("%d %s %s:%u %s\n"), m.level, m.message, m.file, m.line, m.function);
   EXPECT_EQ(seen, "4 careful 1 [string \"local x = 1...\"]:2 kivo.log\n"
                   "0 true [string \"local x = 1...\"]:3 kivo.log\n");
 
