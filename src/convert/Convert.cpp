@@ -13,6 +13,7 @@
 
 #include <wx/datetime.h>
 
+#include "convert/NarrowText.h"
 #include "kivo/element/KivoElement.h"
 #include "kivo/log/Tracer.h"
 
@@ -199,17 +200,23 @@ wxDateTime Convert::StringToDateTime(const wxString& text) {
   return dateTime;
 }
 
-std::string Convert::StringToSTD(const wxString& text) {
+void detail::assignUtf8(std::string& out, const wxString& text) {
   const wchar_t* wide = text.wx_str();
   const size_t length = text.length();
-  std::string narrow(length, '\0');
+  out.resize(length);
   for (size_t i = 0; i < length; ++i) {
     if (static_cast<unsigned int>(wide[i]) >= 0x80) {
       const wxScopedCharBuffer utf8 = text.utf8_str();
-      return std::string(utf8.data(), utf8.length());
+      out.assign(utf8.data(), utf8.length());
+      return;
     }
-    narrow[i] = static_cast<char>(wide[i]);
+    out[i] = static_cast<char>(wide[i]);
   }
+}
+
+std::string Convert::StringToSTD(const wxString& text) {
+  std::string narrow;
+  detail::assignUtf8(narrow, text);
   return narrow;
 }
 

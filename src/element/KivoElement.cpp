@@ -5,6 +5,7 @@
 
 #include <tinyxml.h>
 
+#include "convert/NarrowText.h"
 #include "log/Report.h"
 #include "kivo/convert/Convert.h"
 #include "kivo/convert/Indent.h"
@@ -21,12 +22,7 @@ std::string narrow(const wxString& text) { return Convert::StringToSTD(text); }
 // up is far more frequent than storing, and a long name would otherwise be allocated.
 const std::string& lookupKey(const wxString& name) {
   thread_local std::string key;
-  key.clear();
-  const wchar_t* letters = name.wx_str();
-  for (size_t i = 0; i < name.length(); ++i) {
-    if (static_cast<unsigned int>(letters[i]) >= 0x80) return key = narrow(name);
-    key.push_back(static_cast<char>(letters[i]));
-  }
+  detail::assignUtf8(key, name);
   return key;
 }
 
