@@ -85,7 +85,7 @@ KivoElement::KivoElement(const wxString& element, TiXmlDocument* sourceDocument,
                          const wxString& version)
     : KivoXML(sourceDocument),
       m_Name(name),
-      m_Label(name),
+      m_LabelIsName(true),
       m_AttributesRead(false),
       m_Element(&intern(element)),
       m_Tie(tie) {
@@ -135,14 +135,32 @@ wxString KivoElement::getDecodedName() const { return decode(m_Name); }
 
 wxString KivoElement::derivedLabel() const { return isEncoded(m_Name) ? decode(m_Name) : m_Name; }
 
-wxString KivoElement::getLabel() const { return m_Label.empty() ? derivedLabel() : m_Label; }
+wxString KivoElement::getLabel() const {
+  const wxString& stored = getStoredLabel();
+  return stored.empty() ? derivedLabel() : stored;
+}
 
 bool KivoElement::hasLabel(const wxString& text) const {
-  return m_Label.empty() ? derivedLabel() == text : m_Label == text;
+  const wxString& stored = getStoredLabel();
+  return stored.empty() ? derivedLabel() == text : stored == text;
+}
+
+void KivoElement::keepLabel(const wxString& label) {
+  if (label == m_Name) {
+    m_LabelIsName = true;
+    wxString().swap(m_Label);  // give its memory back
+  } else {
+    m_Label = label;
+    m_LabelIsName = false;
+  }
 }
 
 void KivoElement::setRawName(const wxString& name) {
   if (m_Name == name) return;
+  if (m_LabelIsName) {
+    m_Label = m_Name;  // the label stays what it was
+    m_LabelIsName = false;
+  }
   m_Name = name;
   onIdentityChanged();
 }
@@ -169,14 +187,14 @@ void KivoElement::setName(const wxString& name) {
 
 void KivoElement::setLabel(const wxString& label) {
   if (!label.empty()) {
-    if (label == m_Label) return;
-    m_Label = label;
+    if (label == getStoredLabel()) return;
+    keepLabel(label);
     onIdentityChanged();
     return;
   }
   wxString stored = derivedLabel();
-  if (stored == m_Label) return;
-  m_Label.swap(stored);
+  if (stored == getStoredLabel()) return;
+  keepLabel(stored);
   onIdentityChanged();
 }
 
@@ -320,7 +338,7 @@ void KivoElement::readAttributes() {
 
 void KivoElement::writeAttributes() {
   setAttribute(wxS("name"), m_Name);
-  setAttribute(wxS("label"), m_Label);
+  setAttribute(wxS("label"), getStoredLabel());
   const Descriptors& stored = storedDescriptors();
   setAttribute(wxS("type"), stored.type);
   setAttribute(wxS("brief"), stored.brief);

@@ -114,7 +114,7 @@ class KIVO_API KivoElement : public KivoXML {
   void setRawName(const wxString& name);
   void setEncodedName(const wxString& name);
   // The label as stored: empty when it is derived from the name.
-  const wxString& getStoredLabel() const { return m_Label; }
+  const wxString& getStoredLabel() const { return m_LabelIsName ? m_Name : m_Label; }
 
   static wxString encode(const wxString& text);
   static wxString decode(const wxString& text);
@@ -138,9 +138,12 @@ class KIVO_API KivoElement : public KivoXML {
 
  private:
   wxString derivedLabel() const;
+  // Stores `label`; one equal to the name is read from the name, not kept twice.
+  void keepLabel(const wxString& label);
 
   wxString m_Name;
-  wxString m_Label;
+  wxString m_Label;  // unused while m_LabelIsName
+  bool m_LabelIsName;
   bool m_AttributesRead;
   AttributeSet m_Attributes;
   const wxString* m_Element;  // interned: a handful of names among all nodes
