@@ -40,6 +40,55 @@ void forEachBelow(const iNode& top, Visit visit) {
   }
 }
 
+// True when every node below `top` is newer than the one before it in document
+// order, as in a tree read from files: newest first is then document order reversed.
+// The walk keeps one entry per level, so a wide or large tree costs no large block.
+bool madeInDocumentOrder(const iNode& top) {
+  std::vector<std::pair<const iNode*, size_t>> levels(1, {&top, 0});
+  unsigned int previous = 0;
+  while (!levels.empty()) {
+    auto& [node, next] = levels.back();
+    const NodeList& children = node->getChildren();
+    if (next >= children.size()) {
+      levels.pop_back();
+      continue;
+    }
+    const iNode* child = children[next++];
+    if (child == nullptr) continue;
+    if (child->getConstructionId() <= previous) return false;
+    previous = child->getConstructionId();
+    levels.emplace_back(child, 0);
+  }
+  return true;
+}
+
+// Calls `visit(node, empty path)` for every node below `top` in reverse document
+// order: the last child's subtree before the child, later siblings first. Each
+// level is read afresh after every visit, so a visit may take its node away.
+template <typename VisitNode>
+void forEachInReverseDocumentOrder(const iNode& top, VisitNode visit) {
+  struct Level {
+    const iNode* node;
+    iNode* visited;  // null for `top`
+    size_t left;     // children not yet walked, taken from the back
+  };
+  std::vector<Level> levels(1, {&top, nullptr, top.getChildren().size()});
+  const wxString still;
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    const NodeList& children = level.node->getChildren();
+    level.left = std::min(level.left, children.size());
+    if (level.left == 0) {
+      iNode* done = level.visited;
+      levels.pop_back();
+      if (done != nullptr) visit(done, still);
+      continue;
+    }
+    iNode* child = children[--level.left];
+    if (child != nullptr) levels.push_back({child, child, std::as_const(*child).getChildren().size()});
+  }
+}
+
 // One node of the tree as it stood before a walk that destroys nodes.
 struct Visit {
   unsigned int id;
@@ -55,6 +104,10 @@ struct Visit {
 // path then, and empty for a node that is still there.
 template <typename VisitNode>
 void forEachNewestFirst(const iNode& top, VisitNode visit) {
+  if (madeInDocumentOrder(top)) {
+    forEachInReverseDocumentOrder(top, visit);
+    return;
+  }
   std::vector<Visit> order;
   // A hint, the nodes alive in the process, within reason.
   order.reserve(std::min(iNode::s_Constructed - iNode::s_Destroyed, 1u << 20));
