@@ -17,6 +17,11 @@ namespace {
 constexpr const char* kSourcePath = "include/kivo/node/iNode";
 }  // namespace
 
+bool iNode::hasDashedName(const iNode& node) {
+  const wxString& name = node.getName();
+  return !name.empty() && name[0] == wxS('-');
+}
+
 unsigned int iNode::s_Constructed = 0;
 unsigned int iNode::s_Destroyed = 0;
 
@@ -86,7 +91,9 @@ void iNode::invalidateIndex() {
 }
 
 void iNode::onIdentityChanged() {
-  if (m_Parent != nullptr) m_Parent->invalidateIndex();
+  if (m_Parent == nullptr) return;
+  m_Parent->invalidateIndex();
+  if (hasDashedName(*this)) m_Parent->m_MaybeDashedChildren.store(true, std::memory_order_relaxed);
 }
 
 iNode* iNode::childByStoredName(std::wstring_view stored) const {
@@ -120,6 +127,7 @@ wxString iNode::About() const {
 
 NodeList& iNode::getChildren() {
   invalidateIndex();
+  m_MaybeDashedChildren.store(true, std::memory_order_relaxed);  // the caller may add any child
   return m_Children;
 }
 const NodeList& iNode::getChildren() const { return m_Children; }
@@ -246,6 +254,7 @@ void iNode::AppendChildNode(iNode* child, bool makeTie) {
     child->m_Parent = this;
     child->m_MaybeListed = true;
     m_Children.push_back(child);
+    if (hasDashedName(*child)) m_MaybeDashedChildren.store(true, std::memory_order_relaxed);
     if (ChildIndex* index = m_Index.load(std::memory_order_acquire)) index->appended(m_Children);
   }
   if (!child->isInitialized() && rootIsBase()) child->Init();

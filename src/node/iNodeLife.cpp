@@ -61,11 +61,12 @@ bool iNode::CleanUp() {
 }
 
 void iNode::dropDashedChildren() {
+  if (!m_MaybeDashedChildren.exchange(false, std::memory_order_relaxed)) return;
   NodeList& children = m_Children;
   KivoBase* base = nullptr;
   for (size_t i = 0; i < children.size();) {
     iNode* child = children[i];
-    if (child == nullptr || child->getName().empty() || child->getName()[0] != wxS('-')) {
+    if (child == nullptr || !hasDashedName(*child)) {
       ++i;
       continue;
     }

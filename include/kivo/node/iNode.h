@@ -220,6 +220,7 @@ class KIVO_API iNode : public KivoElement {
   void notifyListeners(const std::function<void(iNodeListener*)>& notify) const;
   // Takes children whose names begin with "-" out and destroys them.
   void dropDashedChildren();
+  static bool hasDashedName(const iNode& node);
   // Called when the stored name or label changed: the parent's index is stale.
   void onIdentityChanged() override;
 
@@ -256,6 +257,9 @@ class KIVO_API iNode : public KivoElement {
   // False once DestroyChild took the node out of its parent's list, so leaving
   // the parent need not look for it there again.
   bool m_MaybeListed = true;
+  // Set when a child named with a leading "-" may be listed, so that Init and
+  // CleanUp need not read every child's name.
+  std::atomic<bool> m_MaybeDashedChildren{false};
 };
 
 }  // namespace KivoUnit
