@@ -1,6 +1,7 @@
 #include "kivo/node/iNode.h"
 
 #include <algorithm>
+#include <new>
 
 #include <tinyxml.h>
 #include <wx/thread.h>
@@ -47,7 +48,7 @@ iNode::~iNode() {
     KIVO_REPORT(LevelWarning, wxString::Format(wxS("Path: '%s'"), GetFullPath()));
   }
   ++s_Destroyed;
-  delete m_NodeLock;
+  if (m_NodeLock != nullptr) m_NodeLock->~wxCriticalSection();
   delete m_Index.load();
 }
 
@@ -203,7 +204,9 @@ void iNode::getChildrenSortedByReverseConstructionId(NodesByReverseConstructionI
 }
 
 wxCriticalSection& iNode::getNodeLock() {
-  if (m_NodeLock == nullptr) m_NodeLock = new wxCriticalSection();
+  static_assert(sizeof(wxCriticalSection) <= sizeof(m_NodeLockRoom) &&
+                alignof(wxCriticalSection) <= alignof(void*));
+  if (m_NodeLock == nullptr) m_NodeLock = new (m_NodeLockRoom) wxCriticalSection();
   return *m_NodeLock;
 }
 

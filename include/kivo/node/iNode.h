@@ -245,6 +245,8 @@ class KIVO_API iNode : public KivoElement {
   unsigned int m_ConstructionId;
   iNodeFactory* m_Creator;
   wxCriticalSection* m_NodeLock;
+  // Room for the node lock, made there on first use: one allocation fewer per parent.
+  alignas(void*) unsigned char m_NodeLockRoom[2 * sizeof(void*)];
   iNode* m_Parent;
   std::vector<iNodeListener*> m_Listeners;
   bool m_UpdateEnabled;
