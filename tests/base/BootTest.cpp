@@ -137,9 +137,14 @@ TEST_F(BootTest, IncludesThatCycleNestTooDeepOrAreNoFilesAreSkippedAndTheRestIsR
 
 TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   items = new KivoTest::TestFactory(wxS("Items"), {wxS("item")});
+  const std::string configuration = "<kivo name='kivo'><item name='first'><item name='inner'/></item>"
+                                    "<item name='second'/><item name='third'/></kivo>";
   KivoTest::TestNode::destroyed().clear();
-  ASSERT_TRUE(base->Boot(file("boot.xml", "<kivo name='kivo'><item name='first'><item name='inner'/></item>"
-                                          "<item name='second'/></kivo>")));
+  ASSERT_TRUE(base->Boot(file("boot.xml", configuration)) && base->Shutdown());
+  EXPECT_EQ(KivoTest::TestNode::destroyed(),
+            (std::vector<wxString>{wxS("third"), wxS("second"), wxS("inner"), wxS("first")}));
+  KivoTest::TestNode::destroyed().clear();
+  ASSERT_TRUE(base->Boot(file("boot.xml", configuration)));
   // An older node placed under a newer one goes with it and is reported.
   iNode* older = base->CreateNode(wxS("item"), nullptr, nullptr);
   older->setName(wxS("older"));
@@ -149,7 +154,7 @@ TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   log.clear();
   EXPECT_TRUE(base->Shutdown());
   EXPECT_EQ(KivoTest::TestNode::destroyed(),
-            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("second"), wxS("inner"), wxS("first")}));
+            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("third"), wxS("second"), wxS("inner"), wxS("first")}));
   EXPECT_TRUE(log.contains(wxS("No '/kivo/newer/older'\n"), 4) && !base->hasChildren() && !at(wxS("/current/factories")));
 }
 
