@@ -154,7 +154,8 @@ TEST_F(BootTest, ShutdownDestroysNewestFirstAndReportsMovedNodes) {
   log.clear();
   EXPECT_TRUE(base->Shutdown());
   EXPECT_EQ(KivoTest::TestNode::destroyed(),
-            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("third"), wxS("second"), wxS("inner"), wxS("first")}));
+            (std::vector<wxString>{wxS("older"), wxS("newer"), wxS("third"), wxS("second"), wxS("inner"),
+                                   wxS("first")}));
   EXPECT_TRUE(log.contains(wxS("No '/kivo/newer/older'\n"), 4) && !base->hasChildren() && !at(wxS("/current/factories")));
 }
 
