@@ -55,8 +55,9 @@ bool madeInDocumentOrder(const iNode& top) {
     }
     const iNode* child = children[next++];
     if (child == nullptr) continue;
-    if (child->getConstructionId() <= previous) return false;
-    previous = child->getConstructionId();
+    const unsigned int id = child->getConstructionId();
+    if (id <= previous) return false;
+    previous = id;
     levels.emplace_back(child, 0);
   }
   return true;
