@@ -133,6 +133,10 @@ const wxString& KivoElement::getName() const { return m_Name; }
 const wxString& KivoElement::getEncodedName() const { return m_Name; }
 wxString KivoElement::getDecodedName() const { return decode(m_Name); }
 
+const wxString& KivoElement::getStoredLabel() const {
+  return m_LabelIsName ? m_Name : storedDescriptors().label;
+}
+
 wxString KivoElement::derivedLabel() const { return isEncoded(m_Name) ? decode(m_Name) : m_Name; }
 
 wxString KivoElement::getLabel() const {
@@ -146,21 +150,22 @@ bool KivoElement::hasLabel(const wxString& text) const {
 }
 
 void KivoElement::keepLabel(const wxString& label) {
-  if (label == m_Name) {
-    m_LabelIsName = true;
-    wxString().swap(m_Label);  // give its memory back
-  } else {
-    m_Label = label;
-    m_LabelIsName = false;
+  if (label != m_Name) {
+    keepOwnLabel(label);
+    return;
   }
+  m_LabelIsName = true;
+  if (m_Descriptors != nullptr) wxString().swap(m_Descriptors->label);  // give its memory back
+}
+
+void KivoElement::keepOwnLabel(const wxString& label) {
+  if (m_Descriptors != nullptr || !label.empty()) descriptors().label = label;
+  m_LabelIsName = false;
 }
 
 void KivoElement::setRawName(const wxString& name) {
   if (m_Name == name) return;
-  if (m_LabelIsName) {
-    m_Label = m_Name;  // the label stays what it was
-    m_LabelIsName = false;
-  }
+  if (m_LabelIsName) keepOwnLabel(m_Name);  // the label stays what it was
   m_Name = name;
   onIdentityChanged();
 }
@@ -169,7 +174,12 @@ void KivoElement::setEncodedName(const wxString& name) {
   // Most names hold no "/" and need no encoding: keep them without a copy.
   if (name.find(wxS('/')) == wxString::npos) {
     if (name.empty()) return;
-    setRawName(encodesToItself(name.wx_str(), name.length()) ? name : encode(name));
+    // Not a conditional expression: that would copy `name` before storing it.
+    if (encodesToItself(name.wx_str(), name.length())) {
+      setRawName(name);
+    } else {
+      setRawName(encode(name));
+    }
     return;
   }
   wxString safe = name;

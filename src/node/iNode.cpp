@@ -16,6 +16,12 @@
 namespace KivoUnit {
 namespace {
 constexpr const char* kSourcePath = "include/kivo/node/iNode";
+
+// What a node without an include answers. Never freed: nodes may outlive statics.
+const wxString& noText() {
+  static const wxString* none = new wxString();
+  return *none;
+}
 }  // namespace
 
 bool iNode::hasDashedName(const iNode& node) {
@@ -30,16 +36,24 @@ iNode::iNode(iNode* parent, const wxString& element)
     : KivoElement(element),
       m_AutoUpdateRegistered(false),
       m_AutoUpdateId(0),
+      m_Parent(parent),
+      m_Initialized(false),
+      m_ReadOnly(false),
+      m_RunTime(false),
+      m_UpdateEnabled(false),
       m_ConstructionId(++s_Constructed),
       m_Creator(nullptr),
       m_NodeLock(nullptr),
-      m_Parent(parent),
-      m_UpdateEnabled(false),
-      m_ElapsedTime(0.0),
-      m_ReadOnly(false),
-      m_RunTime(false),
-      m_Initialized(false) {
+      m_ElapsedTime(0.0) {
   appendClassTag(wxS(".inode"));
+}
+
+const wxString& iNode::getIncludeName() const { return m_Includes ? m_Includes->name : noText(); }
+const wxString& iNode::getIncludePath() const { return m_Includes ? m_Includes->path : noText(); }
+
+iNode::Includes& iNode::includes() {
+  if (!m_Includes) m_Includes = std::make_unique<Includes>();
+  return *m_Includes;
 }
 
 iNode::~iNode() {
@@ -144,7 +158,9 @@ iNode* iNode::GetParent() const { return m_Parent; }
 
 iNode* iNode::GetRoot() {
   iNode* node = this;
-  while (node->getParent() != nullptr) node = node->getParent();
+  for (iNode* parent = node->getParent(); parent != nullptr; parent = parent->getParent()) {
+    node = parent;
+  }
   return node;
 }
 

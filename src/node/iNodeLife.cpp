@@ -61,7 +61,11 @@ bool iNode::CleanUp() {
 }
 
 void iNode::dropDashedChildren() {
-  if (!m_MaybeDashedChildren.exchange(false, std::memory_order_relaxed)) return;
+  // Most nodes have no such child: a plain read first leaves their flag unwritten.
+  if (!m_MaybeDashedChildren.load(std::memory_order_relaxed) ||
+      !m_MaybeDashedChildren.exchange(false, std::memory_order_relaxed)) {
+    return;
+  }
   NodeList& children = m_Children;
   KivoBase* base = nullptr;
   for (size_t i = 0; i < children.size();) {

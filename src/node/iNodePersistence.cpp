@@ -98,12 +98,28 @@ void reportHiddenSibling(const iNode& node, const TiXmlElement& element) {
                  __LINE__, kSourcePath, "Read");
 }
 
+// Siblings mostly share one element name: it is converted once per run of them.
+class ElementNames {
+ public:
+  const wxString& of(const TiXmlElement& element) {
+    if (m_Wide.empty() || element.ValueStr() != m_Narrow) {
+      m_Narrow = element.ValueStr();
+      wxString wide = KivoXML::GetValue(&element);
+      m_Wide.swap(wide);  // wxString has no move assignment: this spares a copy
+    }
+    return m_Wide;
+  }
+
+ private:
+  std::string m_Narrow;
+  wxString m_Wide;
+};
+
 // One child element of `reader`'s element: created (and read) by its factory, named,
 // and appended. A failure is reported and leaves the rest of the tree alone.
 // `readerElement` names the place in messages; the text is made only for one.
 void readChild(iNode& reader, KivoBase& base, TiXmlElement& element,
-               const TiXmlElement* readerElement) {
-  const wxString tag = KivoXML::GetValue(&element);
+               const TiXmlElement* readerElement, const wxString& tag) {
   iNode* node = base.GetFactories().Create(tag, &element, nullptr);
   if (node == nullptr) {
     base.Warning(wxString::Format(wxS("Creation of '%s' from '%s' under '%s' failed"), tag,
@@ -144,38 +160,39 @@ bool iNode::Read(TiXmlElement* element) {
   if (!KivoElement::Read(element)) return false;
   KivoBase* base = KivoBase::GetInstance();
   if (base == nullptr) return false;
-  // Few elements name an include file: look before building any text.
-  const bool names = element->Attribute("include") != nullptr ||
-                     element->FirstChildElement("include") != nullptr;
-  m_IncludeName = names ? GetCombined(element, wxS("include"), wxString()) : wxString();
-  if (m_Children.empty()) {
-    // One allocation for the list rather than one per doubling.
-    size_t elements = 0;
-    for (const TiXmlElement* child = element->FirstChildElement(); child != nullptr;
-         child = child->NextSiblingElement()) {
-      ++elements;
-    }
-    m_Children.reserve(elements);
+  size_t elements = 0;
+  bool includeChild = false;
+  for (const TiXmlElement* child = element->FirstChildElement(); child != nullptr;
+       child = child->NextSiblingElement()) {
+    ++elements;
+    if (!includeChild && child->ValueStr() == "include") includeChild = true;
   }
+  // Few elements name an include file: look before building any text.
+  const bool names = includeChild || element->Attribute("include") != nullptr;
+  // The nested Read of an included file replaces the name with that file's own.
+  const wxString includeName =
+      names ? GetCombined(element, wxS("include"), wxString()) : wxString();
+  if (m_Includes || !includeName.empty()) includes().name = includeName;
+  // One allocation for the list rather than one per doubling.
+  if (m_Children.empty()) m_Children.reserve(elements);
+  ElementNames tags;
   for (TiXmlElement* child = element->FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
-    readChild(*this, *base, *child, element);
+    readChild(*this, *base, *child, element, tags.of(*child));
   }
-  if (m_IncludeName.empty()) return true;
+  if (includeName.empty()) return true;
   const wxString location = readLocation(element);
-
-  // The nested Read replaces the include name with that of the included element.
-  const wxString includeName = m_IncludeName;
-  m_IncludePath = normalised(FindFilename(includeName).GetFullPath()).GetFullPath();
-  const wxString notAFile = detail::describeNonRegularFile(m_IncludePath);
+  const wxString includePath = normalised(FindFilename(includeName).GetFullPath()).GetFullPath();
+  includes().path = includePath;
+  const wxString notAFile = detail::describeNonRegularFile(includePath);
   if (!notAFile.empty()) {
     base->Error(wxString::Format(wxS("%s Include file '%s' [%s] %s"), location, includeName,
-                                 m_IncludePath, notAFile));
+                                 includePath, notAFile));
     return true;
   }
-  if (!wxFileName::FileExists(m_IncludePath)) {
+  if (!wxFileName::FileExists(includePath)) {
     base->Error(wxString::Format(wxS("%s Include file '%s' [%s] not found"), location,
-                                 includeName, m_IncludePath));
+                                 includeName, includePath));
     return true;
   }
   const IncludeDepth depth;
@@ -188,7 +205,7 @@ bool iNode::Read(TiXmlElement* element) {
   // Children read so far may be tied to the document this node owns now.
   retireDocument();
   const detail::NestingOffset nesting(detail::enclosingElements(element));
-  if (!Load(m_IncludePath) || !Read(getDocument()->RootElement())) {
+  if (!Load(includePath) || !Read(getDocument()->RootElement())) {
     base->Error(includeLoadError(location, includeName));
   } else if (getElement() != elementBefore) {
     base->Warning(wxString::Format(wxS("%s Included node type changed from '%s' to '%s'"),
@@ -215,7 +232,7 @@ bool iNode::Write() {
   // the user's file keeps the attributes it was written with.
   const wxString derived = isEncoded(getName()) ? getDecodedName() : getName();
   if (!hadLabel && getLabel() == derived) getTie()->RemoveAttribute("label");
-  SetCombined(getTie(), wxS("include"), m_IncludeName);
+  SetCombined(getTie(), wxS("include"), getIncludeName());
   for (size_t i = 0; i < getChildren().size(); ++i) {
     if (iNode* child = getChildren()[i]) child->Write();
   }

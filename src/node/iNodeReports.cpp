@@ -92,8 +92,9 @@ wxString iNode::InitXML(const Indent& indent, const wxString&) const {
   for (const auto& [name, value] : getAttributes(true)) {
     attributes += wxString::Format(wxS("%s=\"%s\" "), name, escapeAttribute(value));
   }
-  if (!m_IncludePath.empty() && wxFileName::FileExists(m_IncludePath)) {
-    attributes += wxString::Format(wxS("kivo_state_included_filename=\"%s\" "), m_IncludePath);
+  const wxString& includePath = getIncludePath();
+  if (!includePath.empty() && wxFileName::FileExists(includePath)) {
+    attributes += wxString::Format(wxS("kivo_state_included_filename=\"%s\" "), includePath);
   }
   return KivoElement::InitXML(indent, attributes);
 }

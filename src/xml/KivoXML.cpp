@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include <tinyxml.h>
 
@@ -47,8 +48,37 @@ wxString KivoXML::PrintXML(const TiXmlNode& node, const wxString& indentUnit) {
   return wxString::FromUTF8(printer.CStr(), printer.Size());
 }
 
+struct KivoXML::Files {
+  Files() = default;
+  Files(const Files&) = delete;
+  Files& operator=(const Files&) = delete;
+  ~Files() {
+    delete document;
+    for (TiXmlDocument* retired : retiredDocuments) delete retired;
+  }
+
+  TiXmlDocument* document = nullptr;  // the own document, made on first use
+  wxString filename;
+  std::vector<TiXmlDocument*> retiredDocuments;
+  wxString saveFailure;
+};
+
 KivoXML::KivoXML(TiXmlDocument* sourceDocument)
-    : m_Document(nullptr), m_SourceDocument(sourceDocument), m_ClassTag(&firstClassTag()) {}
+    : m_SourceDocument(sourceDocument), m_ClassTag(&firstClassTag()) {}
+
+KivoXML::Files& KivoXML::files() {
+  if (!m_Files) m_Files = std::make_unique<Files>();
+  return *m_Files;
+}
+
+const KivoXML::Files& KivoXML::filesOrNone() const {
+  // Never freed: objects may be asked after static destruction.
+  static const Files* none = new Files();
+  return m_Files ? *m_Files : *none;
+}
+
+const wxString& KivoXML::getSaveFailure() const { return filesOrNone().saveFailure; }
+const wxString& KivoXML::getFilename() const { return filesOrNone().filename; }
 
 void KivoXML::appendClassTag(const wxString& marker) { m_ClassTag = &internedTag(*m_ClassTag + marker); }
 
@@ -86,66 +116,67 @@ const wxString& KivoXML::intern(const wxString& text) {
   return found;
 }
 
-KivoXML::~KivoXML() {
-  delete m_Document;
-  for (TiXmlDocument* retired : m_RetiredDocuments) delete retired;
-}
+KivoXML::~KivoXML() = default;
 
 void KivoXML::retireDocument() {
-  if (m_Document == nullptr) return;
-  m_RetiredDocuments.push_back(m_Document);
-  m_Document = nullptr;
+  if (!m_Files || m_Files->document == nullptr) return;
+  m_Files->retiredDocuments.push_back(m_Files->document);
+  m_Files->document = nullptr;
 }
 
 TiXmlDocument* KivoXML::getDocument() {
-  if (m_Document == nullptr) m_Document = new TiXmlDocument();
-  return m_Document;
+  Files& own = files();
+  if (own.document == nullptr) own.document = new TiXmlDocument();
+  return own.document;
 }
 
 wxString KivoXML::GetXmlError() const {
-  if (m_Document == nullptr || !m_Document->Error()) return wxString();
-  const wxString file = wxString::FromUTF8(m_Document->Value());
-  const wxString description = wxString::FromUTF8(m_Document->ErrorDesc());
+  const TiXmlDocument* document = filesOrNone().document;
+  if (document == nullptr || !document->Error()) return wxString();
+  const wxString file = wxString::FromUTF8(document->Value());
+  const wxString description = wxString::FromUTF8(document->ErrorDesc());
   // TinyXML counts from 1 and reports 0 when it has no location. An empty document's
   // error is at its start; any other error without a location is said to be so,
   // rather than pointing the user at a line that is not at fault.
-  int row = m_Document->ErrorRow();
-  int column = m_Document->ErrorCol();
-  if (row <= 0 && m_Document->ErrorId() == TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) row = column = 1;
+  int row = document->ErrorRow();
+  int column = document->ErrorCol();
+  if (row <= 0 && document->ErrorId() == TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) row = column = 1;
   if (row <= 0) {
     return wxString::Format(wxS("Error #%i [position unknown] in xml document '%s': '%s'"),
-                            m_Document->ErrorId(), file, description);
+                            document->ErrorId(), file, description);
   }
   return wxString::Format(wxS("Error #%i [line %i:%i] in xml document '%s': '%s'"),
-                          m_Document->ErrorId(), row, column > 0 ? column : 1, file, description);
+                          document->ErrorId(), row, column > 0 ? column : 1, file, description);
 }
 
 bool KivoXML::Load(const wxString& filename) {
   m_SourceDocument = nullptr;
-  delete m_Document;
-  m_Document = nullptr;
+  Files& own = files();
+  delete own.document;
+  own.document = nullptr;
 
   wxFileName name(filename, wxPATH_NATIVE);
   // An empty name would otherwise normalise to the working directory.
   const bool valid = name.IsOk() && name.Normalize(kNormalisation) && name.IsOk();
-  m_Filename = name.GetFullPath();
+  own.filename = name.GetFullPath();
+  const wxString& file = own.filename;
   wxString refusal;
   // A folder is no file and is reported as missing below; pipes and devices exist
   // but would block or never end.
-  if (valid && !wxDirExists(m_Filename) && !detail::checkBeforeParse(m_Filename, refusal)) {
+  if (valid && !wxDirExists(file) && !detail::checkBeforeParse(file, refusal)) {
     return KIVO_FAIL(false, LevelError,
-                     wxString::Format(wxS("Loading file '%s' failed"), m_Filename) + wxS("\n") + refusal);
+                     wxString::Format(wxS("Loading file '%s' failed"), file) + wxS("\n") + refusal);
   }
   if (!valid || !name.FileExists()) {
-    return KIVO_FAIL(false, LevelError, wxString::Format(wxS("File '%s' does not exist!"), m_Filename));
+    return KIVO_FAIL(false, LevelError, wxString::Format(wxS("File '%s' does not exist!"), file));
   }
-  if (!getDocument()->LoadFile(m_Filename.utf8_str())) {
+  if (!getDocument()->LoadFile(file.utf8_str())) {
     return KIVO_FAIL(false, LevelError,
-                     wxString::Format(wxS("Loading file '%s' failed"), m_Filename) + wxS("\n") +
+                     wxString::Format(wxS("Loading file '%s' failed"), file) + wxS("\n") +
                          GetXmlError());
   }
-  detail::checkAfterParse(*m_Document, m_Filename);
-  m_SourceDocument = m_Document;
+  detail::checkAfterParse(*own.document, file);
+  m_SourceDocument = own.document;
   return true;
 }
 
@@ -153,15 +184,17 @@ bool KivoXML::Save() { return saveDocument(m_SourceDocument); }
 
 bool KivoXML::ownsDocument(const TiXmlDocument* document) const {
   if (document == nullptr) return false;
-  if (document == m_Document || document == m_SourceDocument) return true;
-  for (const TiXmlDocument* retired : m_RetiredDocuments) {
+  if (document == m_SourceDocument) return true;
+  if (!m_Files) return false;
+  if (document == m_Files->document) return true;
+  for (const TiXmlDocument* retired : m_Files->retiredDocuments) {
     if (retired == document) return true;
   }
   return false;
 }
 
 bool KivoXML::saveDocument(TiXmlDocument* document) {
-  m_SaveFailure.clear();
+  if (m_Files) m_Files->saveFailure.clear();
   if (document == nullptr) return false;
   std::string reason;
   // The document's value is the file it was loaded from; it stays its name.
@@ -169,7 +202,7 @@ bool KivoXML::saveDocument(TiXmlDocument* document) {
     document->ClearError();
     return true;
   }
-  m_SaveFailure = wxString::FromUTF8(reason.c_str());
+  files().saveFailure = wxString::FromUTF8(reason.c_str());
   // Kept in the document too, so that its error says a save failed.
   document->SetError(TiXmlBase::TIXML_ERROR_OPENING_FILE, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
   return false;
@@ -189,7 +222,8 @@ wxString KivoXML::xmlException(const wxString& message) const {
 wxString KivoXML::DocToXML(const Indent& indent) const {
   if (m_SourceDocument == nullptr) {
     return xmlException(
-        wxString::Format(wxS("No XML document association found! Filename '%s'"), m_Filename));
+        wxString::Format(wxS("No XML document association found! Filename '%s'"),
+                         filesOrNone().filename));
   }
   return PrintXML(*m_SourceDocument, indent.getUnit());
 }

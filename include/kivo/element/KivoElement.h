@@ -114,7 +114,7 @@ class KIVO_API KivoElement : public KivoXML {
   void setRawName(const wxString& name);
   void setEncodedName(const wxString& name);
   // The label as stored: empty when it is derived from the name.
-  const wxString& getStoredLabel() const { return m_LabelIsName ? m_Name : m_Label; }
+  const wxString& getStoredLabel() const;
 
   static wxString encode(const wxString& text);
   static wxString decode(const wxString& text);
@@ -140,17 +140,17 @@ class KIVO_API KivoElement : public KivoXML {
   wxString derivedLabel() const;
   // Stores `label`; one equal to the name is read from the name, not kept twice.
   void keepLabel(const wxString& label);
+  void keepOwnLabel(const wxString& label);
 
   wxString m_Name;
-  wxString m_Label;  // unused while m_LabelIsName
   bool m_LabelIsName;
   bool m_AttributesRead;
   AttributeSet m_Attributes;
   const wxString* m_Element;  // interned: a handful of names among all nodes
-  // Type, brief, description and version: most nodes have none, so they are
-  // kept apart and made on the first one set.
+  // Type, brief, description, version and a label other than the name: most
+  // nodes have none, so they are kept apart and made on the first one set.
   struct Descriptors {
-    wxString type, brief, description, version;
+    wxString type, brief, description, version, label;
   };
   Descriptors& descriptors();
   const Descriptors& storedDescriptors() const;

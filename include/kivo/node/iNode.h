@@ -4,6 +4,7 @@
 #include <functional>
 #include <string_view>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include <wx/string.h>
@@ -204,8 +205,8 @@ class KIVO_API iNode : public KivoElement {
   virtual void OnBeforeSave();
 
   const std::vector<iNodeListener*>& getListeners() const { return m_Listeners; }
-  const wxString& getIncludeName() const { return m_IncludeName; }
-  const wxString& getIncludePath() const { return m_IncludePath; }
+  const wxString& getIncludeName() const;
+  const wxString& getIncludePath() const;
   double getElapsedTime() const { return m_ElapsedTime; }
 
   static unsigned int s_Constructed;
@@ -224,8 +225,6 @@ class KIVO_API iNode : public KivoElement {
   // Called when the stored name or label changed: the parent's index is stale.
   void onIdentityChanged() override;
 
-  wxString m_IncludeName;
-  wxString m_IncludePath;
   bool m_AutoUpdateRegistered;
   unsigned int m_AutoUpdateId;
 
@@ -242,26 +241,33 @@ class KIVO_API iNode : public KivoElement {
   // Search for paths with ".." pieces, through Normalize.
   iNode* searchNormalized(iNode* self, const wxString& path);
 
-  unsigned int m_ConstructionId;
-  iNodeFactory* m_Creator;
-  wxCriticalSection* m_NodeLock;
-  // Room for the node lock, made there on first use: one allocation fewer per parent.
-  alignas(void*) unsigned char m_NodeLockRoom[2 * sizeof(void*)];
+  // What Init and the walks over the tree read of every node, side by side.
   iNode* m_Parent;
-  std::vector<iNodeListener*> m_Listeners;
-  bool m_UpdateEnabled;
-  double m_ElapsedTime;
-  bool m_ReadOnly;
-  bool m_RunTime;
-  bool m_Initialized;
   NodeList m_Children;
   mutable std::atomic<ChildIndex*> m_Index{nullptr};
+  bool m_Initialized;
+  bool m_ReadOnly;
+  bool m_RunTime;
+  bool m_UpdateEnabled;
   // False once DestroyChild took the node out of its parent's list, so leaving
   // the parent need not look for it there again.
   bool m_MaybeListed = true;
   // Set when a child named with a leading "-" may be listed, so that Init and
   // CleanUp need not read every child's name.
   std::atomic<bool> m_MaybeDashedChildren{false};
+  unsigned int m_ConstructionId;
+  iNodeFactory* m_Creator;
+  wxCriticalSection* m_NodeLock;
+  // Room for the node lock, made there on first use: one allocation fewer per parent.
+  alignas(void*) unsigned char m_NodeLockRoom[2 * sizeof(void*)];
+  std::vector<iNodeListener*> m_Listeners;
+  double m_ElapsedTime;
+  // The file a node includes and where it was found: few nodes have one.
+  struct Includes {
+    wxString name, path;
+  };
+  Includes& includes();
+  std::unique_ptr<Includes> m_Includes;
 };
 
 }  // namespace KivoUnit

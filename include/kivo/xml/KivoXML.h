@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include <wx/string.h>
 
@@ -48,9 +48,9 @@ class KIVO_API KivoXML {
   // Writes `document` to its file (its value) like Save; false without one.
   bool saveDocument(TiXmlDocument* document);
   // The system's reason for the last failed save, "" after a successful one.
-  const wxString& getSaveFailure() const { return m_SaveFailure; }
+  const wxString& getSaveFailure() const;
   // Full, normalised path of the last file given to Load.
-  const wxString& getFilename() const { return m_Filename; }
+  const wxString& getFilename() const;
   // "xml" followed by the marker of every constructor in the chain.
   const wxString& getClassTag() const { return *m_ClassTag; }
 
@@ -94,12 +94,15 @@ class KIVO_API KivoXML {
   void retireDocument();
 
  private:
-  TiXmlDocument* m_Document;
-  wxString m_Filename;
+  // What only an object that loads or saves files needs; most nodes never do, so
+  // it is made on first use and a node stays small.
+  struct Files;
+  Files& files();
+  const Files& filesOrNone() const;
+
   TiXmlDocument* m_SourceDocument;
   const wxString* m_ClassTag;
-  std::vector<TiXmlDocument*> m_RetiredDocuments;
-  wxString m_SaveFailure;
+  std::unique_ptr<Files> m_Files;
 };
 
 }  // namespace KivoUnit
