@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include <tinyxml.h>
 
@@ -195,14 +195,47 @@ class NestingScanner {
   int m_AttributeLimit = 0;
 };
 
-bool scanFile(int fd, NestingScanner& scanner) {
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    const ssize_t got = read(fd, buffer.data(), buffer.size());
-    if (got < 0) return false;
-    if (got == 0) return true;
-    scanner.feed(buffer.data(), static_cast<size_t>(got));
+// Up to `size` bytes of `fd` into `buffer`; false when fewer were there.
+bool readFully(int fd, char* buffer, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd, buffer + done, size - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
   }
+  return true;
+}
+
+// No byte above 0x7F and no "&#", which the parser would turn into other bytes.
+bool isPlainAsciiText(const char* text, size_t size) {
+  unsigned char high = 0;
+  for (size_t i = 0; i < size; ++i) high |= static_cast<unsigned char>(text[i]);
+  if ((high & 0x80) != 0) return false;
+  const char* end = text + size;
+  for (const char* p = text; p < end; ++p) {
+    p = static_cast<const char*>(memchr(p, '&', static_cast<size_t>(end - p)));
+    if (p == nullptr) return true;
+    if (p + 1 < end && p[1] == '#') return false;
+  }
+  return true;
+}
+
+// CR LF and lone CR become LF, in place and up to the first zero byte, as
+// TinyXML's LoadFile does before it parses.
+void normaliseLineEnds(char* text) {
+  char* read = std::strchr(text, '\r');
+  if (read == nullptr) return;
+  char* write = read;
+  while (*read != '\0') {
+    if (*read == '\r') {
+      *write++ = '\n';
+      if (*++read == '\n') ++read;
+    } else {
+      *write++ = *read++;
+    }
+  }
+  *write = '\0';
 }
 
 // Invalid bytes would make wx stop the conversion; the report shows them as "?".
@@ -292,28 +325,37 @@ int enclosingElements(const TiXmlElement* element) {
 
 wxString lastRefusal() { return t_LastRefusal; }
 
-bool checkBeforeParse(const wxString& path, wxString& reason) {
+bool ParseInput::read(const wxString& path, wxString& reason) {
   t_LastRefusal.clear();
+  m_Bytes.reset();
+  m_Size = 0;
+  m_Read = m_PlainAscii = false;
   const wxString kind = describeNonRegularFile(path);
   if (!kind.empty()) {
     return refuse(reason, wxString::Format(wxS("'%s' %s"), path, kind));
   }
   // Non-blocking, so a file swapped for a pipe after the check cannot hang the open.
   const int fd = open(path.utf8_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return true;  // the parser reports what it cannot open
+  if (fd < 0) return true;  // the parse reports what could not be opened
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     return refuse(reason, wxString::Format(wxS("'%s' is not a regular file"), path));
   }
+  // The size when opened, as TinyXML reads a file; what grows later is not read.
+  m_Size = static_cast<size_t>(info.st_size);
+  m_Bytes.reset(new char[m_Size + 1]);
+  m_Read = readFully(fd, m_Bytes.get(), m_Size);
+  close(fd);
+  if (!m_Read) return true;
+  m_Bytes[m_Size] = '\0';
+  m_PlainAscii = isPlainAsciiText(m_Bytes.get(), m_Size);
   const int offset = NestingOffset::current();
   const int depthLimit = XmlLimits::getMaxDepth() - offset;
   const int attributeLimit = XmlLimits::getMaxAttributes();
   NestingScanner scanner;
   scanner.watch(depthLimit, attributeLimit);
-  const bool scanned = scanFile(fd, scanner);
-  close(fd);
-  if (!scanned) return true;
+  scanner.feed(m_Bytes.get(), m_Size);
   if (scanner.maxDepth() > depthLimit) {
     return refuse(reason, wxString::Format(
         wxS("File '%s' nests elements %i levels deep (line %i); the limit is %i levels"), path,
@@ -327,7 +369,21 @@ bool checkBeforeParse(const wxString& path, wxString& reason) {
   return true;
 }
 
-void checkAfterParse(TiXmlDocument& document, const wxString& path) {
+bool ParseInput::parse(TiXmlDocument& document, const char* path) {
+  document.SetValue(path);
+  document.Clear();
+  if (!m_Read || m_Size == 0) {
+    const int error = m_Read ? TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY
+                             : TiXmlBase::TIXML_ERROR_OPENING_FILE;
+    document.SetError(error, nullptr, nullptr, TIXML_ENCODING_UNKNOWN);
+    return false;
+  }
+  normaliseLineEnds(m_Bytes.get());
+  document.Parse(m_Bytes.get(), nullptr, TIXML_DEFAULT_ENCODING);
+  return !document.Error();
+}
+
+void checkAfterParse(TiXmlDocument& document, const wxString& path, bool plainAscii) {
   TiXmlDeclaration* declaration = nullptr;
   for (TiXmlNode* node = document.FirstChild(); node != nullptr; node = node->NextSibling()) {
     if ((declaration = node->ToDeclaration()) != nullptr) break;
@@ -337,7 +393,7 @@ void checkAfterParse(TiXmlDocument& document, const wxString& path) {
   // Depth-first without recursion: the walk follows the sibling and parent links.
   TiXmlNode* node = document.FirstChild();
   while (node != nullptr) {
-    repair.node(*node);
+    if (!plainAscii) repair.node(*node);
     const TiXmlUnknown* unknown = node->ToUnknown();
     const bool doctype = unknown != nullptr && node->Parent() == &document &&
                          node->ValueStr().rfind("!", 0) == 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <wx/string.h>
@@ -9,11 +10,30 @@ class TiXmlElement;
 
 namespace KivoUnit::detail {
 
-// True when `path` can be handed to the parser: a regular file (or a link to one)
-// whose nesting and attribute counts stay within XmlLimits. Never blocks: a pipe or
-// a device is refused by its type, not opened for reading. `reason` says why not.
-bool checkBeforeParse(const wxString& path, wxString& reason);
-// The reason of the last refusal by checkBeforeParse on this thread, "" after a pass.
+// A file read once for both the checks and the parser: what was checked is what
+// gets parsed, even when the file changes in between.
+class ParseInput {
+ public:
+  // Reads `path` when it may be parsed at all: a regular file (or a link to one)
+  // whose nesting and attribute counts stay within XmlLimits. Never blocks: a pipe
+  // or a device is refused by its type, not opened for reading. False with
+  // `reason` for a refused file; true otherwise, also for a file that cannot be
+  // opened or read, which parse() then reports.
+  bool read(const wxString& path, wxString& reason);
+  // Parses what was read into `document` as TinyXML's LoadFile parses a file: line
+  // ends normalised, the text up to the first zero byte, the document named
+  // `path`. False when the document holds an error.
+  bool parse(TiXmlDocument& document, const char* path);
+  // No byte above 0x7F and no character reference: no parsed text needs repair.
+  bool isPlainAscii() const { return m_PlainAscii; }
+
+ private:
+  std::unique_ptr<char[]> m_Bytes;
+  size_t m_Size = 0;
+  bool m_Read = false;
+  bool m_PlainAscii = false;
+};
+// The reason of the last refusal by ParseInput::read on this thread, "" after a pass.
 wxString lastRefusal();
 
 // "is a folder", "is not a regular file" or "" for a regular file or a missing one.
@@ -22,8 +42,9 @@ wxString describeNonRegularFile(const wxString& path);
 // Makes every text of a parsed document UTF-8 and reports what the parser set
 // aside: text that is not UTF-8 (or a document declared ISO-8859-1) is read as
 // Latin-1 with one warning naming the file and the first line, and markup TinyXML
-// keeps as "unknown" is named with its line.
-void checkAfterParse(TiXmlDocument& document, const wxString& path);
+// keeps as "unknown" is named with its line. A document parsed from plain ASCII
+// has no text to repair: `plainAscii` spares reading each one.
+void checkAfterParse(TiXmlDocument& document, const wxString& path, bool plainAscii);
 
 // True for strict UTF-8: no overlong forms, no surrogates, nothing beyond U+10FFFF.
 bool isStrictUtf8(const std::string& bytes);

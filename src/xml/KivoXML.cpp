@@ -161,21 +161,22 @@ bool KivoXML::Load(const wxString& filename) {
   own.filename = name.GetFullPath();
   const wxString& file = own.filename;
   wxString refusal;
+  detail::ParseInput input;
   // A folder is no file and is reported as missing below; pipes and devices exist
   // but would block or never end.
-  if (valid && !wxDirExists(file) && !detail::checkBeforeParse(file, refusal)) {
+  if (valid && !wxDirExists(file) && !input.read(file, refusal)) {
     return KIVO_FAIL(false, LevelError,
                      wxString::Format(wxS("Loading file '%s' failed"), file) + wxS("\n") + refusal);
   }
   if (!valid || !name.FileExists()) {
     return KIVO_FAIL(false, LevelError, wxString::Format(wxS("File '%s' does not exist!"), file));
   }
-  if (!getDocument()->LoadFile(file.utf8_str())) {
+  if (!input.parse(*getDocument(), file.utf8_str())) {
     return KIVO_FAIL(false, LevelError,
                      wxString::Format(wxS("Loading file '%s' failed"), file) + wxS("\n") +
                          GetXmlError());
   }
-  detail::checkAfterParse(*own.document, file);
+  detail::checkAfterParse(*own.document, file, input.isPlainAscii());
   m_SourceDocument = own.document;
   return true;
 }

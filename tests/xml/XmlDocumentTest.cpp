@@ -196,6 +196,10 @@ TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
       {"<node>\n\n<n\xF4\x90\x80\x80 x=\"caf\xC3\xA9\"/></node>", wxString::Format(latin, 3)},
       {"<!DOCTYPE node>\n<node x=\"caf\xC3\xA9\">\n  <1node name=\"a\"/>\n</node>",
        "Unreadable markup '<1node name=\"a\"/>' in '" + file + "' line 3 is ignored"},
+      // Plain ASCII, but the reference becomes a Latin-1 byte; line ends are normalised first.
+      {"<node>\r\n<node x=\"caf&#233;\"/></node>", wxString::Format(latin, 2)},
+      {"<node lines='a\r\nb\rc' x=\"caf\xC3\xA9\">\r\n  <1node/>\r\n</node>",
+       "Unreadable markup '<1node/>' in '" + file + "' line 4 is ignored"},
       {"<node x=\"caf\xC3\xA9\"/>", ""}};
   for (const auto& [text, warning] : cases) {
     log.clear();
@@ -203,9 +207,15 @@ TEST_F(XmlDocument, EveryTextReachesTheDocumentAsUtf8WithOneWarning) {
     const TiXmlElement* root = doc.getDocument()->RootElement();
     const TiXmlElement* element = root->FirstChildElement() ? root->FirstChildElement() : root;
     EXPECT_TRUE(element->Attribute("x") == std::string("caf\xC3\xA9") && !utf8(element->Value()).empty());
+    EXPECT_TRUE(root->Attribute("lines") == nullptr || root->Attribute("lines") == std::string("a\nb\nc"));
     EXPECT_EQ(logged(log), warning.empty() ? Lines{} : Lines{"4 include/kivo/xml/KivoXML Load(): " + warning})
         << text;
   }
+  // Plain ASCII needs no repair, but its unreadable markup is still named.
+  log.clear();
+  ASSERT_TRUE(doc.Load(utf8(dir.write("text.xml", "<node>\n<1node/>\n</node>"))));
+  EXPECT_EQ(logged(log), Lines{"4 include/kivo/xml/KivoXML Load(): Unreadable markup '<1node/>' in '" + file +
+                               "' line 2 is ignored"});
   // The declaration follows the text, so the saved file reads back the same.
   ASSERT_TRUE(doc.Load(utf8(dir.write("latin.xml", cases[0].first))));
   ASSERT_TRUE(doc.Save());
