@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include <tinyxml.h>
 
@@ -344,8 +345,9 @@ bool ParseInput::read(const wxString& path, wxString& reason) {
   }
   // The size when opened, as TinyXML reads a file; what grows later is not read.
   m_Size = static_cast<size_t>(info.st_size);
-  m_Bytes.reset(new char[m_Size + 1]);
-  m_Read = readFully(fd, m_Bytes.get(), m_Size);
+  // A file larger than memory cannot be read: the parse says so, nothing throws.
+  m_Bytes.reset(new (std::nothrow) char[m_Size + 1]);
+  m_Read = m_Bytes != nullptr && readFully(fd, m_Bytes.get(), m_Size);
   close(fd);
   if (!m_Read) return true;
   m_Bytes[m_Size] = '\0';
