@@ -49,6 +49,8 @@ TEST(ElementNames, EncodeDecodeSetNameAndLabelNumbers) {
   EXPECT_EQ(built + wxS(",") + e.getName() + e.getLabel(), wxS("a ba b,a_ba/b"));
   e.setName(wxS("Main Window")), e.setName(wxS("")), e.setLabel(wxS(""));  // empty names are ignored
   EXPECT_EQ(e.getEncodedName() + e.getDecodedName() + e.getLabel(), wxS("Main$20WindowMain WindowMain Window"));
+  e.setName(wxS("plain")), e.setRawName(wxS("other"));  // the raw name leaves the label
+  EXPECT_EQ(e.getName() + e.getLabel() + e.getStoredLabel(), wxS("otherplainplain"));
   for (const auto& [text, number, rest] : std::vector<std::tuple<const wchar_t*, long, const wchar_t*>>{
            {wxS("  Item (12)"), 12, wxS("Item")}, {wxS("(7)"), 7, wxS("")}, {wxS("Level (x)"), 0, wxS("Level (x)")},
            {wxS("Level12)"), 0, wxS("Level12)")}, {wxS("()"), 0, wxS("()")}, {wxS("a (-1)"), 0, wxS("a (-1)")},

@@ -132,6 +132,9 @@ TEST_F(PersistenceTest, IncludeFilesAreReadIntoTheirNodesAndEveryFailureIsReport
   EXPECT_TRUE(top->Write());  // every child read on the way is tied to a live element
   EXPECT_STREQ(nest->GetChild(wxS("fromB"))->getTie()->Attribute("touched"), "yes");
   EXPECT_EQ(source(nest), dir.file("c.xml"));
+  // A child of the outer included file is still saved to that file.
+  EXPECT_TRUE(nest->GetChild(wxS("fromB"))->Save());
+  EXPECT_NE(dir.read("b.xml").find("<item name=\"fromB\" touched=\"yes\" />"), std::string::npos);
 }
 
 TEST_F(PersistenceTest, SaveWritesTheNearestDocumentInPlaceUnlessReadOnlyAboveWithinIt) {
