@@ -1,4 +1,5 @@
 // The static text operations of elements: name encoding, UTF-8 checks and labels.
+#include <array>
 #include <cstring>
 
 #include <tinyxml.h>
@@ -115,10 +116,15 @@ bool KivoElement::isEncoded(const wxString& text) {
 
 bool KivoElement::encodesToItself(const wchar_t* text, size_t length) {
   // encode leaves text alone when every character is safe, and when it is
-  // already encoded (safe characters and "$").
+  // already encoded (safe characters and "$"). Paths ask this of every piece.
+  static const auto kKept = [] {
+    std::array<bool, 0x80> kept{};
+    for (unsigned char c = 0; c < 0x80; ++c) kept[c] = c == '$' || isSafeByte(c);
+    return kept;
+  }();
   for (size_t i = 0; i < length; ++i) {
     const wchar_t c = text[i];
-    if (c >= 0x80 || (c != L'$' && !isSafeByte(static_cast<unsigned char>(c)))) return false;
+    if (c < 0 || c >= 0x80 || !kKept[static_cast<size_t>(c)]) return false;
   }
   return true;
 }

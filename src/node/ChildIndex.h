@@ -50,4 +50,21 @@ inline std::wstring_view viewOf(const wxString& text) {
   return std::wstring_view(text.wx_str(), text.length());
 }
 
+// Names and path pieces are a few characters long: a plain loop costs less than
+// the library call that wstring_view's find and == make for each.
+inline size_t findIn(std::wstring_view text, wchar_t wanted, size_t from = 0) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] == wanted) return i;
+  }
+  return std::wstring_view::npos;
+}
+
+inline bool sameText(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace KivoUnit

@@ -117,7 +117,7 @@ iNode* iNode::childByStoredName(std::wstring_view stored) const {
     return at == ChildIndex::kNone ? nullptr : m_Children[at];
   }
   for (iNode* child : m_Children) {
-    if (child != nullptr && viewOf(child->getName()) == stored) return child;
+    if (child != nullptr && sameText(viewOf(child->getName()), stored)) return child;
   }
   return nullptr;
 }

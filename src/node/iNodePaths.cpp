@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <deque>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,9 @@ wxString joinAbsolute(const std::vector<wxString>& pieces) {
 
 wxString beforeParams(const wxString& path) { return path.BeforeFirst(wxS('?')); }
 
-bool isParentStep(std::wstring_view piece) { return piece == L".."; }
+bool isParentStep(std::wstring_view piece) {
+  return piece.size() == 2 && piece[0] == L'.' && piece[1] == L'.';
+}
 
 // Calls `visit` with each non-empty "/"-separated piece of `path` as a view,
 // until it returns false; returns false when it was stopped.
@@ -44,13 +47,40 @@ template <typename Visit>
 bool eachPiece(std::wstring_view path, Visit visit) {
   size_t start = 0;
   while (start < path.size()) {
-    size_t slash = path.find(L'/', start);
+    size_t slash = findIn(path, L'/', start);
     if (slash == std::wstring_view::npos) slash = path.size();
     if (slash > start && !visit(path.substr(start, slash - start))) return false;
     start = slash + 1;
   }
   return true;
 }
+
+// The pieces of a path, split once: the first kMost are kept, and whether any
+// piece is "..".
+class PathPieces {
+ public:
+  static constexpr size_t kMost = 64;
+  explicit PathPieces(std::wstring_view path) {
+    eachPiece(path, [this](std::wstring_view piece) {
+      if (isParentStep(piece)) {
+        m_ParentStep = true;
+        return false;
+      }
+      if (m_Count < kMost) m_Pieces[m_Count] = piece;
+      ++m_Count;
+      return true;
+    });
+  }
+  bool hasParentStep() const { return m_ParentStep; }
+  bool allKept() const { return m_Count <= kMost; }
+  const std::wstring_view* begin() const { return m_Pieces; }
+  const std::wstring_view* end() const { return m_Pieces + std::min(m_Count, kMost); }
+
+ private:
+  std::wstring_view m_Pieces[kMost];
+  size_t m_Count = 0;
+  bool m_ParentStep = false;
+};
 
 // A stored name as it stands in a path: ParseName leaves a plain name alone.
 bool isPlainName(const wxString& name) { return name.find_first_of(wxS("/?")) == wxString::npos; }
@@ -147,7 +177,7 @@ iNode* iNode::Search(const wxString& path) {
   // The path before its parameters, made absolute: the same pieces Normalize
   // yields when no piece is "..", taken as views with nothing copied.
   std::wstring_view proper = viewOf(path);
-  proper = proper.substr(0, proper.find(L'?'));
+  proper = proper.substr(0, findIn(proper, L'?'));
   wxString absolute;
   if (proper.empty() || proper.front() != L'/') {
     absolute = self->GetPathName();
@@ -155,20 +185,19 @@ iNode* iNode::Search(const wxString& path) {
     absolute.append(proper.data(), proper.size());
     proper = viewOf(absolute);
   }
-  if (!eachPiece(proper, [](std::wstring_view piece) { return !isParentStep(piece); })) {
-    return searchNormalized(self, path);
-  }
+  const PathPieces pieces(proper);
+  if (pieces.hasParentStep()) return searchNormalized(self, path);
   iNode* root = GetRoot();
   iNode* node = root;
   bool first = true;
   wxString encodedPiece;
-  eachPiece(proper, [&](std::wstring_view piece) {
+  auto step = [&](std::wstring_view piece) {
     std::wstring_view encoded = piece;
     if (!encodesToItself(piece.data(), piece.size())) {
       encodedPiece = encode(wxString(piece.data(), piece.size()));
       encoded = viewOf(encodedPiece);
     }
-    if (first && node == root && encoded == viewOf(root->getName())) {
+    if (first && node == root && sameText(encoded, viewOf(root->getName()))) {
       first = false;
       return true;
     }
@@ -176,7 +205,14 @@ iNode* iNode::Search(const wxString& path) {
     iNode* found = node->childByStoredName(encoded);
     node = found != nullptr ? found->getThis() : nullptr;
     return node != nullptr;
-  });
+  };
+  if (!pieces.allKept()) {
+    eachPiece(proper, step);  // deeper than any tree here: split again as it goes
+    return node;
+  }
+  for (const std::wstring_view piece : pieces) {
+    if (!step(piece)) return nullptr;
+  }
   return node;
 }
 
