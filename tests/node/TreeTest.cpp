@@ -298,6 +298,11 @@ TEST_F(NodeTest, SearchFindsByEncodedNameWithOrWithoutTheRootName) {
   wxString deep, back = wxS("/current");
   for (int i = 0; i < 10000; ++i) deep += wxS("/x"), back += wxS("/y/..");
   EXPECT_TRUE(base->Search(deep) == nullptr && base->Search(back) == current);
+  // Every piece of a long path counts, the 65th as much as the first.
+  iNode* chain = base;
+  wxString long64;
+  for (int i = 0; i < 64; ++i) chain = add(chain, wxS("c")), long64 += wxS("/c");
+  EXPECT_TRUE(base->Search(long64) == chain && base->Search(long64 + wxS("/missing")) == nullptr);
 }
 
 TEST_F(NodeTest, SearchOrCreateBuildsMissingNodesAndGenerateNodePathWorksOnBothKindsOfRoot) {
