@@ -207,7 +207,7 @@ iNode* iNode::Search(const wxString& path) {
     return node != nullptr;
   };
   if (!pieces.allKept()) {
-    eachPiece(proper, step);  // deeper than any tree here: split again as it goes
+    eachPiece(proper, step);  // more pieces than were kept: split again while walking
     return node;
   }
   for (const std::wstring_view piece : pieces) {
