@@ -171,22 +171,25 @@ void KivoElement::setRawName(const wxString& name) {
 }
 
 void KivoElement::setEncodedName(const wxString& name) {
-  // Most names hold no "/" and need no encoding: keep them without a copy.
+  // Most names hold no "/": they are stored without a copy.
   if (name.find(wxS('/')) == wxString::npos) {
-    if (name.empty()) return;
-    // Not a conditional expression: that would copy `name` before storing it.
-    if (encodesToItself(name.wx_str(), name.length())) {
-      setRawName(name);
-    } else {
-      setRawName(encode(name));
-    }
+    storeEncoded(name);
     return;
   }
   wxString safe = name;
   safe.Replace(wxS("/"), wxS("_"));
-  if (safe.empty()) return;
-  // Most names need no encoding: keep them as they are without converting them.
-  setRawName(encodesToItself(safe.wx_str(), safe.length()) ? safe : encode(safe));
+  storeEncoded(safe);
+}
+
+void KivoElement::storeEncoded(const wxString& text) {
+  if (text.empty()) return;
+  // Most names need no encoding. Not a conditional expression: that would copy
+  // `text` before storing it.
+  if (encodesToItself(text.wx_str(), text.length())) {
+    setRawName(text);
+  } else {
+    setRawName(encode(text));
+  }
 }
 
 void KivoElement::setName(const wxString& name) {

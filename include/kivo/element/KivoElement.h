@@ -141,6 +141,8 @@ class KIVO_API KivoElement : public KivoXML {
   // Stores `label`; one equal to the name is read from the name, not kept twice.
   void keepLabel(const wxString& label);
   void keepOwnLabel(const wxString& label);
+  // Stores `text` as the name, encoded; nothing for an empty text.
+  void storeEncoded(const wxString& text);
 
   wxString m_Name;
   bool m_LabelIsName;
