@@ -134,12 +134,8 @@ void forEachNewestFirst(const iNode& top, VisitNode visit) {
     order.push_back({id, id < newestAbove ? keepPath(*node) : -1, node, false});
     pushChildren(*node, std::max(id, newestAbove));
   }
-  // A tree read from files was made in document order: reversed, it is newest first.
-  std::reverse(order.begin(), order.end());
-  const auto newerFirst = [](const Visit& a, const Visit& b) { return a.id > b.id; };
-  if (!std::is_sorted(order.begin(), order.end(), newerFirst)) {
-    std::sort(order.begin(), order.end(), newerFirst);
-  }
+  // Not in document order (madeInDocumentOrder said so): sorted newest first.
+  std::sort(order.begin(), order.end(), [](const Visit& a, const Visit& b) { return a.id > b.id; });
   const auto entryOf = [&order](unsigned int id) -> Visit* {
     const auto found = std::lower_bound(
         order.begin(), order.end(), id, [](const Visit& entry, unsigned int key) { return entry.id > key; });
