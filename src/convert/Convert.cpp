@@ -1,5 +1,6 @@
 #include "kivo/convert/Convert.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -31,16 +32,9 @@ constexpr size_t kMaxFilenameLength = 260;
 
 // Most texts are ASCII, where UTF-8 and the wide form hold the same values: they are
 // converted in one pass and one allocation instead of wx's measure-then-convert.
-bool isAscii(const char* text, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-  }
-  return true;
-}
-
 wxString wideFromUtf8(const char* text, size_t length) {
   constexpr size_t kOnStack = 256;
-  if (length > kOnStack || !isAscii(text, length)) return wxString::FromUTF8(text, length);
+  if (length > kOnStack || !detail::isAscii(text, length)) return wxString::FromUTF8(text, length);
   wchar_t wide[kOnStack];
   for (size_t i = 0; i < length; ++i) wide[i] = static_cast<unsigned char>(text[i]);
   return wxString(wide, length);
@@ -198,6 +192,19 @@ wxDateTime Convert::StringToDateTime(const wxString& text) {
     dateTime.SetMillisecond(static_cast<wxDateTime::wxDateTime_t>(milliseconds));
   }
   return dateTime;
+}
+
+bool detail::isAscii(const char* text, size_t length) {
+  // The bytes of a block are or-ed together without a branch, so a whole file is
+  // checked about as fast as it is read; a short text is one block.
+  constexpr size_t kBlock = 64;
+  for (size_t start = 0; start < length; start += kBlock) {
+    const size_t end = std::min(length, start + kBlock);
+    unsigned char high = 0;
+    for (size_t i = start; i < end; ++i) high |= static_cast<unsigned char>(text[i]);
+    if ((high & 0x80) != 0) return false;
+  }
+  return true;
 }
 
 void detail::assignUtf8(std::string& out, const wxString& text) {

@@ -9,5 +9,7 @@ namespace KivoUnit::detail {
 
 // Replaces `out` with `text` in UTF-8; ASCII, the common case, in one pass.
 void assignUtf8(std::string& out, const wxString& text);
+// True when no byte of `text` is above 0x7F.
+bool isAscii(const char* text, size_t length);
 
 }  // namespace KivoUnit::detail

@@ -14,6 +14,7 @@
 
 #include <tinyxml.h>
 
+#include "convert/NarrowText.h"
 #include "log/Report.h"
 #include "kivo/xml/XmlLimits.h"
 
@@ -210,9 +211,7 @@ bool readFully(int fd, char* buffer, size_t size) {
 
 // No byte above 0x7F and no "&#", which the parser would turn into other bytes.
 bool isPlainAsciiText(const char* text, size_t size) {
-  unsigned char high = 0;
-  for (size_t i = 0; i < size; ++i) high |= static_cast<unsigned char>(text[i]);
-  if ((high & 0x80) != 0) return false;
+  if (!detail::isAscii(text, size)) return false;
   const char* end = text + size;
   for (const char* p = text; p < end; ++p) {
     p = static_cast<const char*>(memchr(p, '&', static_cast<size_t>(end - p)));
@@ -272,16 +271,11 @@ class TextRepair {
  private:
   template <typename Setter>
   void fix(const TiXmlNode& node, const std::string& text, Setter set) {
-    const bool latin1 = m_AllLatin1 ? !isAscii(text) : !detail::isStrictUtf8(text);
+    const bool latin1 =
+        m_AllLatin1 ? !detail::isAscii(text.data(), text.size()) : !detail::isStrictUtf8(text);
     if (!latin1) return;
     set(detail::latin1ToUtf8(text));
     if (m_FirstLine == 0) m_FirstLine = node.Row() > 0 ? node.Row() : 1;
-  }
-  static bool isAscii(const std::string& text) {
-    for (const char c : text) {
-      if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
   }
 
   bool m_AllLatin1;
